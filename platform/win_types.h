@@ -1,0 +1,34 @@
+#pragma once
+
+// The few integer types of the desktop platform that the rest of the code is written in.
+#include <cstdint>
+
+using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
+using BOOL = int;
+using BYTE = std::uint8_t;
+using DWORD_PTR = std::uintptr_t;
+// Wide enough for a 64-bit byte count: the download-started notification carries one.
+using WPARAM = std::uint64_t;
+using LPARAM = std::int64_t;
+// A window is known by the number its registration handed out; 0 is no window.
+using HWND = std::uintptr_t;
+
+#ifndef TRUE
+#define TRUE 1
+#define FALSE 0
+#endif
+
+constexpr DWORD ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_NO_MORE_FILES = 18;
+
+// The calling thread's last error, as the platform keeps it.
+DWORD GetLastError();
+void SetLastError(DWORD error);

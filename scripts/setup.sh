@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building and testing need. Quiet, and a
+# no-op when everything is already there.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config libgtest-dev
+  qt6-base-dev libgl-dev
+  libcurl4-openssl-dev
+  nginx-light python3 python3-pyftpdlib
+  iproute2 util-linux procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get -qq update >/dev/null
+"${as_root[@]}" apt-get -qq install -y --no-install-recommends "${missing[@]}" >/dev/null
