@@ -9,4 +9,4 @@ werror=OFF
 cmake -S . -B "$build" -DCORVANITE_WERROR=$werror -DCORVANITE_SANITIZE="${SANITIZE:-}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$(nproc)" "$@"
