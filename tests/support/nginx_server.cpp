@@ -1,0 +1,90 @@
+#include "tests/support/nginx_server.h"
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+#include "tests/support/child_process.h"
+#include "tests/support/loopback.h"
+#include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
+
+namespace testsupport {
+namespace {
+
+std::string config(const std::string& work, const std::string& rootDir, int port,
+                   const std::string& token) {
+    std::string temp;
+    for (const char* kind : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"}) {
+        temp += std::string("    ") + kind + "_temp_path " + work + "/" + kind + ";\n";
+    }
+    // One process, no user switch: the same configuration runs as root and as anyone else.
+    return "daemon off;\n"
+           "master_process off;\n"
+           "pid " +
+           work +
+           "/nginx.pid;\n"
+           "error_log " +
+           work +
+           "/error.log warn;\n"
+           "events { worker_connections 256; }\n"
+           "http {\n"
+           "    access_log off;\n"
+           "    default_type application/octet-stream;\n"
+           "    sendfile on;\n"
+           "    tcp_nopush on;\n" +
+           temp +
+           "    server {\n"
+           "        listen 127.0.0.1:" +
+           std::to_string(port) +
+           ";\n"
+           "        root " +
+           rootDir +
+           ";\n"
+           "        location = /.ready-" +
+           token + " { return 200 \"" + token +
+           "\"; }\n"
+           "    }\n"
+           "}\n";
+}
+
+}  // namespace
+
+NginxServer::NginxServer(const std::string& rootDir) {
+    const std::string root = std::filesystem::absolute(rootDir).string();
+    // A port taken between the probe and nginx's bind makes nginx exit: try another.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (start(root)) {
+            return;
+        }
+    }
+    throw std::runtime_error("nginx did not start; see " + work_.file("error.log"));
+}
+
+NginxServer::~NginxServer() = default;
+
+bool NginxServer::start(const std::string& rootDir) {
+    process_.reset();
+    port_ = freeTcpPort();
+    const std::string token = std::to_string(std::random_device{}());
+    writeFile(work_.file("nginx.conf"), config(work_.path(), rootDir, port_, token));
+    process_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"/usr/sbin/nginx", "-p", work_.path() + "/", "-c",
+                                 work_.file("nginx.conf"), "-e", work_.file("error.log")},
+        work_.file("output.log"));
+    // Ours answers with the token; anything else on the port does not.
+    const bool ready = waitUntil(
+        [&] {
+            return !process_->running() ||
+                   loopbackHttpGet(port_, "/.ready-" + token).find(token) != std::string::npos;
+        },
+        std::chrono::seconds(15));
+    return ready && process_->running();
+}
+
+std::string NginxServer::url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,40 @@
+#pragma once
+
+// Debian's nginx (/usr/sbin/nginx) serving a directory on 127.0.0.1 at a free port, in the
+// foreground as a single process, with its configuration, pid file, logs and temporary
+// folders in a directory of its own. Works as root and as any other user. The constructor
+// returns once the server answers; the destructor stops it.
+//
+//   TempDir root;
+//   writePatternFile(root.file("f.bin"), 5000);
+//   NginxServer nginx(root.path());
+//   std::string url = nginx.url("/f.bin");   // "http://127.0.0.1:<port>/f.bin"
+#include <memory>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace testsupport {
+
+class ChildProcess;
+
+class NginxServer {
+public:
+    explicit NginxServer(const std::string& rootDir);
+    ~NginxServer();
+    NginxServer(const NginxServer&) = delete;
+    NginxServer& operator=(const NginxServer&) = delete;
+
+    int port() const { return port_; }
+    // path begins with "/".
+    std::string url(const std::string& path) const;
+
+private:
+    bool start(const std::string& rootDir);
+
+    TempDir work_;
+    std::unique_ptr<ChildProcess> process_;
+    int port_ = 0;
+};
+
+}  // namespace testsupport

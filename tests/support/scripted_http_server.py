@@ -1,0 +1,153 @@
+#!/usr/bin/python3
+"""A small HTTP server whose answers the tests choose by path (see scripted_http_server.h).
+
+Every request's header block is appended to the log file, exactly as received, before the
+answer is sent. The chosen port is written to the ready file once the server listens.
+"""
+import argparse
+import os
+import socket
+import socketserver
+import struct
+import threading
+import urllib.parse
+
+PERIOD = 251
+BLOCK = bytes(i % PERIOD for i in range(PERIOD * 256))
+log_lock = threading.Lock()
+
+
+def pattern(offset, size):
+    """The test pattern: the byte at offset i is i % 251."""
+    out = bytearray()
+    while size > 0:
+        start = offset % PERIOD
+        piece = BLOCK[start:start + min(size, len(BLOCK) - start)]
+        out += piece
+        offset += len(piece)
+        size -= len(piece)
+    return bytes(out)
+
+
+class Handler(socketserver.BaseRequestHandler):
+    def setup(self):
+        self.request.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+
+    def read_head(self):
+        data = b""
+        while b"\r\n\r\n" not in data:
+            chunk = self.request.recv(65536)
+            if not chunk:
+                return None
+            data += chunk
+        return data[: data.index(b"\r\n\r\n") + 4]
+
+    def send(self, data):
+        self.request.sendall(data)
+
+    def send_pattern(self, size, offset=0):
+        while size > 0:
+            n = min(size, 65536)
+            self.send(pattern(offset, n))
+            offset += n
+            size -= n
+
+    def head(self, status, headers):
+        reasons = {200: "OK", 301: "Moved Permanently", 302: "Found", 307: "Temporary Redirect",
+                   404: "Not Found", 500: "Internal Server Error"}
+        lines = ["HTTP/1.1 %d %s" % (status, reasons.get(status, "Status"))]
+        lines += ["%s: %s" % pair for pair in headers]
+        self.send(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
+
+    def hold(self):
+        """Keeps the connection open, sending nothing, until the client goes away."""
+        try:
+            while self.request.recv(65536):
+                pass
+        except OSError:
+            pass
+
+    def reset(self):
+        self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.request.close()
+
+    def handle(self):
+        raw = self.read_head()
+        if raw is None:
+            return
+        with log_lock:
+            with open(self.server.log_path, "ab") as log:
+                log.write(raw)
+        target = raw.split(b"\r\n", 1)[0].split(b" ")[1].decode("latin-1")
+        url = urllib.parse.urlsplit(target)
+        query = dict(urllib.parse.parse_qsl(url.query))
+        size = int(query.get("size", "0"))
+        close = ("Connection", "close")
+        path = url.path
+        if path == "/data":
+            self.head(200, [("Content-Length", str(size)), close])
+            self.send_pattern(size)
+        elif path == "/nolength":
+            self.head(200, [close])
+            self.send_pattern(size)
+        elif path == "/chunked":
+            chunk = int(query.get("chunk", "1000"))
+            self.head(200, [("Transfer-Encoding", "chunked"), close])
+            offset = 0
+            while offset < size:
+                n = min(chunk, size - offset)
+                self.send(b"%x\r\n" % n + pattern(offset, n) + b"\r\n")
+                offset += n
+            self.send(b"0\r\n\r\n")
+        elif path in ("/drop", "/stall", "/length"):
+            length = query.get("length", str(size))
+            after = int(query.get("after", query.get("send", "0")))
+            self.head(200, [("Content-Length", length), close])
+            self.send_pattern(after)
+            if path == "/drop":
+                self.reset()
+                return
+            self.hold()
+        elif path == "/stallheaders":
+            self.hold()
+        elif path == "/status":
+            code = int(query.get("code", "404"))
+            body = ("status %d body\n" % code).encode()
+            self.head(code, [("Content-Length", str(len(body))), close])
+            self.send(body)
+        elif path == "/redirect":
+            code = int(query.get("code", "302"))
+            self.head(code, [("Location", query.get("to", "/")), ("Content-Length", "0"), close])
+        elif path == "/loop":
+            n = int(query.get("n", "0"))
+            self.head(302, [("Location", "/loop?n=%d" % (n + 1)), ("Content-Length", "0"),
+                            close])
+        else:
+            body = b"no such path\n"
+            self.head(404, [("Content-Length", str(len(body))), close])
+            self.send(body)
+
+
+class Server(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+    request_queue_size = 64
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--ready-file", required=True)
+    parser.add_argument("--log-file", required=True)
+    args = parser.parse_args()
+    server = Server(("127.0.0.1", args.port), Handler)
+    server.log_path = args.log_file
+    open(args.log_file, "ab").close()
+    with open(args.ready_file + ".tmp", "w") as ready:
+        ready.write("%d\n" % server.server_address[1])
+    os.rename(args.ready_file + ".tmp", args.ready_file)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
