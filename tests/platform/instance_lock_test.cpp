@@ -1,9 +1,7 @@
 #include "platform/instance_lock.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,6 +10,8 @@
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "tests/common/instance_lock_holder.h"
 
 namespace {
 
@@ -53,45 +53,9 @@ private:
     std::optional<std::string> value_;
 };
 
-// Another process holding the guard until it is killed.
-class Holder {
-public:
-    Holder(const std::string& directory, const std::string& name) {
-        int ready[2];
-        if (pipe(ready) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(ready[0]);
-            const char held = CreateInstanceLockIn(directory, name) ? '1' : '0';
-            if (write(ready[1], &held, 1) != 1)
-                _exit(2);
-            for (;;)
-                pause();
-        }
-        close(ready[1]);
-        char held = 0;
-        held_ = read(ready[0], &held, 1) == 1 && held == '1';
-        close(ready[0]);
-    }
-    ~Holder() { kill(); }
-    bool held() const { return held_; }
-    void kill() {
-        if (pid_ <= 0)
-            return;
-        ::kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    bool held_ = false;
-};
-
 TEST(InstanceLock, ASecondProcessFindsTheNameTakenAndACopyUnderAnotherNameRunsBeside) {
     TemporaryDirectory directory;
-    Holder first(directory.path(), "Corvanite");
+    InstanceLockHolder first(directory.path(), "Corvanite");
     ASSERT_TRUE(first.held());
 
     SetLastError(ERROR_SUCCESS);
@@ -104,7 +68,7 @@ TEST(InstanceLock, ASecondProcessFindsTheNameTakenAndACopyUnderAnotherNameRunsBe
 
 TEST(InstanceLock, IsFreeAgainAfterItsHolderIsKilled) {
     TemporaryDirectory directory;
-    Holder first(directory.path(), "Corvanite");
+    InstanceLockHolder first(directory.path(), "Corvanite");
     ASSERT_TRUE(first.held());
     first.kill();
     EXPECT_EQ(CreateInstanceLockIn(directory.path(), "Corvanite"), TRUE);
