@@ -1,0 +1,51 @@
+#include <memory>
+
+#include <QApplication>
+
+#include "app/test_app.h"
+#include "app/version.h"
+#include "bandwidth/test_worker.h"
+#include "platform/module_path.h"
+#include "ui/test_dialog.h"
+
+namespace {
+
+// The version record, kept in a section of its own so that it can be read from the file.
+[[gnu::used, gnu::section(".corvanite_version")]] const char versionRecord[] =
+    "FileVersion=" CORVANITE_FILE_VERSION
+    "\n"
+    "ProductVersion=" CORVANITE_PRODUCT_VERSION
+    "\n"
+    "FileDescription=" CORVANITE_FILE_DESCRIPTION
+    "\n"
+    "Comments=" CORVANITE_COMMENTS
+    "\n"
+    "InternalName=" CORVANITE_INTERNAL_NAME
+    "\n"
+    "ProductName=" CORVANITE_PRODUCT_NAME
+    "\n"
+    "OriginalFilename=" CORVANITE_ORIGINAL_FILE_NAME
+    "\n"
+    "CompanyName=" CORVANITE_COMPANY_NAME
+    "\n"
+    "LegalCopyright=" CORVANITE_LEGAL_COPYRIGHT "\n";
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // The program ignores its command line, the toolkit's own options included.
+    static char fallbackName[] = "Corvanite";
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
+    QApplication application(toolkitArgc, toolkitArgv);
+    QApplication::setOrganizationName(QStringLiteral(CORVANITE_COMPANY_NAME));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANITE_FILE_VERSION));
+
+    TestApp app([] { return std::make_unique<TestDialog>(); });
+    app.initialise(ModuleFileName());
+    app.startUp();
+
+    // A report being written at the last moment is finished before the process ends.
+    WaitForTestWorkers();
+    return 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+// The application object: derives the program's name, keeps a second copy of the program
+// from starting, runs the main dialog modally as the program's whole life and answers the
+// Help command.
+#include <functional>
+#include <memory>
+#include <string>
+
+class QDialog;
+
+class TestApp {
+public:
+    // Makes the main dialog, with no parent window; the program passes one that makes a
+    // TestDialog, tests their own.
+    using DialogFactory = std::function<std::unique_ptr<QDialog>()>;
+
+    explicit TestApp(DialogFactory makeDialog);
+    ~TestApp();
+    TestApp(const TestApp&) = delete;
+    TestApp& operator=(const TestApp&) = delete;
+
+    // The framework's initialisation: ApplicationName and the help file path from the path of
+    // the running executable.
+    void initialise(const std::string& executablePath);
+
+    // Takes the single-instance guard, then runs the main dialog until it closes; a second
+    // instance shows the refusal box instead. Always false: no message loop follows.
+    bool startUp();
+
+    // The Help command: the help file opened with the desktop's default handler.
+    void help() const;
+
+    const std::string& helpFilePath() const { return helpFilePath_; }
+
+private:
+    DialogFactory makeDialog_;
+    std::string helpFilePath_;
+};
