@@ -132,14 +132,16 @@ void CStdioFile::Write(const void* buffer, UINT count) {
         }
         return;
     }
+    // The whole text goes out in one system write when it fills the buffer, so that a
+    // block written at once is never split among writes of its own.
     for (UINT i = 0; i < count; ++i) {
-        if (m_textMode && from[i] == '\n') {
+        if (from[i] == '\n') {
             m_writeBuffer.push_back('\r');
         }
         m_writeBuffer.push_back(from[i]);
-        if (m_writeBuffer.size() >= bufferSize) {
-            Flush();
-        }
+    }
+    if (m_writeBuffer.size() >= bufferSize) {
+        Flush();
     }
 }
 
