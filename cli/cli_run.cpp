@@ -1,0 +1,163 @@
+#include "cli/cli_run.h"
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include <unistd.h>
+
+#include "bandwidth/test_report.h"
+#include "bandwidth/test_request.h"
+#include "bandwidth/test_worker.h"
+#include "cli/cli_window.h"
+#include "cli/exit_status.h"
+#include "cli/iso8601.h"
+#include "cli/json_result.h"
+#include "cli/options.h"
+#include "cli/progress_view.h"
+#include "cli/report_block.h"
+#include "cli/stop_signals.h"
+#include "cli/test_result.h"
+#include "platform/message_box.h"
+#include "ui/built_in_urls.h"
+#include "ui/program_directory.h"
+#include "ui/string_table.h"
+#include "ui/test_dialog_logic.h"
+#include "ui/url_list_file.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kLookInterval = std::chrono::milliseconds(100);
+
+// The URL given, else the first entry of the list file, else of the built-in list; none when
+// the list file holds no entry.
+std::optional<std::string> UrlToTest(const CliOptions& options, const std::string& directory) {
+    if (options.url) {
+        return *options.url;
+    }
+    const auto listed = ReadUrlListFile(directory + "/" + UrlListFileName);
+    const std::vector<std::string>& urls = listed ? *listed : BuiltInUrls();
+    if (urls.empty()) {
+        return std::nullopt;
+    }
+    return urls.front();
+}
+
+// Where the worker saves the download: the URL's last segment in the program's directory.
+std::string DestinationPath(const std::string& url, const std::string& directory) {
+    const std::string::size_type slash = url.rfind('/');
+    return directory + "/" + (slash == std::string::npos ? url : url.substr(slash + 1));
+}
+
+// Without a window, the worker's boxes become lines on standard error, answered with OK.
+void AnswerBoxesOnStandardError() {
+    SetMessageBoxAnswerer([](const MessageBoxCall& call) {
+        std::string text = call.text;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+            text.pop_back();
+        }
+        std::fprintf(stderr, "%s: %s\n", call.caption.c_str(), text.c_str());
+        std::fflush(stderr);
+        return IDOK;
+    });
+}
+
+void Print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+struct Run {
+    std::optional<PostedMessage> started;
+    std::optional<PostedMessage> finished;
+    std::optional<std::uint64_t> reportOffset;
+};
+
+}  // namespace
+
+int RunCli(const CliOptions& options, const std::string& programName) {
+    const std::string directory = ProgramDirectoryOfExecutable();
+    const std::optional<std::string> url = UrlToTest(options, directory);
+    if (!url || url->empty()) {
+        std::fprintf(stderr, "%s: %s\n", programName.c_str(), LoadString(IDS_URL_EMPTY).c_str());
+        return ExitNoUrl;
+    }
+    const std::string reportPath = directory + "/" + TestReport::fileName;
+
+    AnswerBoxesOnStandardError();
+    ProgressView view(stderr, !options.quiet, ::isatty(STDERR_FILENO) != 0);
+    Run run;
+    // The worker holds the report's write lock while it posts this, so the report's size now
+    // is where this test's block will begin.
+    CliWindow window([&](UINT message) {
+        if (message == WM_DOWNLOAD_STARTED) {
+            run.reportOffset = FileSizeOf(reportPath);
+        }
+    });
+    TestRequest request{window.handle(), *url, directory};
+
+    CancelRequest.store(0);
+    InstallStopSignalHandlers(!options.quiet);
+    view.connecting(*url);
+    std::thread worker;
+    try {
+        StopSignalsBlocked blocked;
+        worker = std::thread([&request] { TestWorker(&request); });
+    } catch (const std::system_error& error) {
+        std::fprintf(stderr, "%s: cannot start the test: %s\n", programName.c_str(), error.what());
+        return ExitInternal;
+    }
+
+    auto nextLook = Clock::now() + kLookInterval;
+    while (!run.finished) {
+        if (const auto taken = window.take(nextLook)) {
+            switch (taken->message) {
+                case WM_DOWNLOAD_STARTED:
+                    run.started = taken;
+                    view.started(taken->wParam, taken->postedAt);
+                    break;
+                case WM_DOWNLOAD_PROGRESS:
+                    view.progress(taken->wParam, taken->postedAt);
+                    break;
+                case WM_DOWNLOAD_FINISHED:
+                    run.finished = taken;
+                    break;
+                default:
+                    break;
+            }
+        }
+        const auto now = Clock::now();
+        if (now >= nextLook) {
+            view.tick(now);
+            nextLook = now + kLookInterval;
+        }
+    }
+    view.finished();
+    // The worker closes the report right after its finished notification.
+    worker.join();
+
+    TestResult result;
+    result.url = *url;
+    result.outcome = static_cast<unsigned>(run.finished->wParam);
+    result.status = OutcomeText(result.outcome);
+    if (run.started) {
+        result.startTime = Iso8601Local(run.started->postedAtWallClock);
+    }
+    if (result.outcome == OutcomeFinished && run.started) {
+        result.interval = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            run.finished->postedAt - run.started->postedAt);
+        if (run.reportOffset) {
+            result.report = ReadReportBlock(reportPath, *run.reportOffset);
+        }
+        result.bytes = result.report ? BytesReceivedOf(*result.report) : std::nullopt;
+        if (!result.bytes) {
+            result.bytes = FileSizeOf(DestinationPath(*url, directory));
+        }
+    }
+    Print(options.json ? FormatJsonResult(result) : FormatTextResult(result));
+    return ExitStatusOfOutcome(result.outcome);
+}

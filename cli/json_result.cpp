@@ -1,0 +1,123 @@
+#include "cli/json_result.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "cli/test_result.h"
+
+namespace {
+
+// The length of the valid UTF-8 sequence at text[at], or 0 when none starts there.
+std::size_t Utf8SequenceAt(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    unsigned min = 0;
+    unsigned code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        min = 0x80;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        min = 0x800;
+        code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        min = 0x10000;
+        code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    // No overlong forms, no surrogates, nothing beyond U+10FFFF.
+    if (code < min || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+        return 0;
+    }
+    return length;
+}
+
+std::string Escaped(unsigned code) {
+    char text[8];
+    std::snprintf(text, sizeof text, "\\u%04x", code);
+    return text;
+}
+
+std::string Number(double value, const char* format) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string OrNull(const std::optional<std::string>& value) {
+    return value ? *value : "null";
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string json = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += static_cast<char>(c);
+        } else if (c == '\n') {
+            json += "\\n";
+        } else if (c == '\r') {
+            json += "\\r";
+        } else if (c == '\t') {
+            json += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            json += Escaped(c);
+        } else if (c < 0x80) {
+            json += static_cast<char>(c);
+        } else if (const std::size_t length = Utf8SequenceAt(text, i)) {
+            json.append(text, i, length);
+            i += length;
+            continue;
+        } else {
+            json += Escaped(c);
+        }
+        ++i;
+    }
+    return json + "\"";
+}
+
+std::string FormatJsonResult(const TestResult& result) {
+    std::optional<std::string> bytes;
+    std::optional<std::string> seconds;
+    std::optional<std::string> kibibytes;
+    std::optional<std::string> megabits;
+    if (result.bytes && result.interval) {
+        bytes = std::to_string(*result.bytes);
+        seconds = FormatSeconds(*result.interval);
+        if (const auto rate = KibibytesPerSecond(*result.bytes, *result.interval)) {
+            kibibytes = Number(*rate, "%.3f");
+        }
+        if (const auto rate = MegabitsPerSecond(*result.bytes, *result.interval)) {
+            megabits = Number(*rate, "%.3f");
+        }
+    }
+    std::optional<std::string> startTime;
+    if (result.startTime) {
+        startTime = JsonString(*result.startTime);
+    }
+    std::optional<std::string> report;
+    if (result.report) {
+        report = JsonString(*result.report);
+    }
+    return "{\"url\":" + JsonString(result.url) + ",\"outcome\":" + std::to_string(result.outcome) +
+           ",\"status\":" + JsonString(result.status) + ",\"bytes\":" + OrNull(bytes) +
+           ",\"seconds\":" + OrNull(seconds) + ",\"kibibytes_per_second\":" + OrNull(kibibytes) +
+           ",\"megabits_per_second\":" + OrNull(megabits) + ",\"start_time\":" + OrNull(startTime) +
+           ",\"report\":" + OrNull(report) + "}\n";
+}

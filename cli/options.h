@@ -1,0 +1,31 @@
+#pragma once
+
+// The command line of corvanite-cli, read the GNU way: options and the URL operand in any
+// order, long options abbreviated to any unambiguous prefix, "--" ends the options, and
+// --help or --version act as soon as they are met.
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CliOptions {
+    bool help = false;
+    bool version = false;
+    bool json = false;
+    bool quiet = false;
+    std::optional<std::string> url;
+};
+
+struct CliCommandLine {
+    CliOptions options;
+    // Empty when the command line can be used; otherwise what is wrong with it, in the words
+    // GNU tools use ("unrecognized option '--x'"), without the program's name.
+    std::string error;
+};
+
+// arguments: the command line without the program's own name.
+CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+std::string HelpText(const std::string& programName);
+std::string VersionText();
+// The two lines a usage error prints on standard error.
+std::string UsageErrorText(const std::string& programName, const std::string& error);

@@ -1,0 +1,33 @@
+#pragma once
+
+// The result of one test as corvanite-cli reports it: the outcome with the dialog's status
+// text and, for a finished test, the report block and the precise figures that the report's
+// whole seconds cannot give.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct TestResult {
+    std::string url;
+    unsigned outcome = 0;
+    std::string status;  // the dialog's status text; empty where the dialog shows none
+    // When the download began, in ISO 8601 with the local offset; none if it never began.
+    std::optional<std::string> startTime;
+    // For a finished test only.
+    std::optional<std::uint64_t> bytes;
+    std::optional<std::chrono::nanoseconds> interval;  // on a monotonic clock
+    std::optional<std::string> report;                 // the block appended, with LF line ends
+};
+
+// bytes / 1024 per second, and bytes * 8 / 1000000 per second; none without a positive
+// interval.
+std::optional<double> KibibytesPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval);
+std::optional<double> MegabitsPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval);
+
+// The interval in seconds, rounded to the millisecond: "12.345".
+std::string FormatSeconds(std::chrono::nanoseconds interval);
+
+// What a person reads: the status text, then for a finished test the report block and the
+// precise figures with their units spelled out.
+std::string FormatTextResult(const TestResult& result);

@@ -1,0 +1,115 @@
+#include "cli/options.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/exit_status.h"
+
+namespace {
+
+struct GoodCase {
+    std::vector<std::string> arguments;
+    bool help;
+    bool version;
+    bool json;
+    bool quiet;
+    const char* url;  // null: none
+};
+
+class GoodCommandLine : public ::testing::TestWithParam<GoodCase> {};
+
+TEST_P(GoodCommandLine, GivesTheOptions) {
+    const GoodCase& c = GetParam();
+    const CliCommandLine line = ParseCommandLine(c.arguments);
+    EXPECT_EQ(line.error, "");
+    EXPECT_EQ(line.options.help, c.help);
+    EXPECT_EQ(line.options.version, c.version);
+    EXPECT_EQ(line.options.json, c.json);
+    EXPECT_EQ(line.options.quiet, c.quiet);
+    if (c.url == nullptr) {
+        EXPECT_FALSE(line.options.url.has_value());
+    } else {
+        ASSERT_TRUE(line.options.url.has_value());
+        EXPECT_EQ(*line.options.url, c.url);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GoodCommandLine,
+    ::testing::Values(
+        GoodCase{{}, false, false, false, false, nullptr},
+        GoodCase{{"http://h/f.bin"}, false, false, false, false, "http://h/f.bin"},
+        GoodCase{{"--json", "http://h/f.bin"}, false, false, true, false, "http://h/f.bin"},
+        GoodCase{{"http://h/f.bin", "--json"}, false, false, true, false, "http://h/f.bin"},
+        GoodCase{{"--js", "-q"}, false, false, true, true, nullptr},
+        GoodCase{{"--quiet", "--", "--json"}, false, false, false, true, "--json"},
+        GoodCase{{"-"}, false, false, false, false, "-"},
+        GoodCase{{""}, false, false, false, false, ""},
+        GoodCase{{"-qq"}, false, false, false, true, nullptr},
+        // --help and --version act at once, whatever follows.
+        GoodCase{{"--help", "--bogus", "a", "b"}, true, false, false, false, nullptr},
+        GoodCase{{"--ver"}, false, true, false, false, nullptr},
+        GoodCase{{"--h"}, true, false, false, false, nullptr}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+struct BadCase {
+    std::vector<std::string> arguments;
+    const char* error;
+};
+
+class BadCommandLine : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(BadCommandLine, SaysWhatIsWrongTheGnuWay) {
+    EXPECT_EQ(ParseCommandLine(GetParam().arguments).error, GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadCommandLine,
+    ::testing::Values(BadCase{{"--bogus"}, "unrecognized option '--bogus'"},
+                      BadCase{{"-x"}, "invalid option -- 'x'"},
+                      BadCase{{"-qx"}, "invalid option -- 'x'"},
+                      BadCase{{"--json=yes"}, "option '--json' doesn't allow an argument"},
+                      BadCase{{"a", "b"}, "extra operand 'b'"},
+                      BadCase{{"--bogus", "--help"}, "unrecognized option '--bogus'"},
+                      BadCase{{"--=x"},
+                              "option '--' is ambiguous; possibilities: '--help' '--version' "
+                              "'--json' '--quiet'"}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST(CliTexts, UsageErrorPointsToHelp) {
+    EXPECT_EQ(UsageErrorText("corvanite-cli", "extra operand 'b'"),
+              "corvanite-cli: extra operand 'b'\n"
+              "Try 'corvanite-cli --help' for more information.\n");
+}
+
+TEST(CliTexts, VersionCarriesTheVersionRecord) {
+    const std::string text = VersionText();
+    EXPECT_EQ(text.substr(0, text.find('\n')), "corvanite-cli (Corvanite) 2.2.0.0");
+    EXPECT_NE(text.find("Corvanite Test Tool"), std::string::npos);
+    EXPECT_NE(text.find("Brellwick"), std::string::npos);
+}
+
+TEST(CliTexts, HelpStartsWithUsageAndListsEveryExitStatus) {
+    const std::string text = HelpText("cli");
+    EXPECT_EQ(text.rfind("Usage: cli [OPTION]... [URL]\n", 0), 0u);
+    for (const char* line : {"\n   0  ", "\n   1  ", "\n   2  ", "\n 100  ", "\n 108  ", "\n  64  ",
+                             "\n  65  ", "\n  70  ", "\n 130  "}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
+    for (const char* option : {"--help", "--version", "--json", "--quiet"}) {
+        EXPECT_NE(text.find(option), std::string::npos) << option;
+    }
+}
+
+TEST(ExitStatus, IsTheOutcomeWhereItIsOne) {
+    for (unsigned outcome : {0u, 1u, 2u, 100u, 104u, 108u}) {
+        EXPECT_EQ(ExitStatusOfOutcome(outcome), static_cast<int>(outcome));
+    }
+    for (unsigned outcome : {3u, 99u, 109u, 256u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(ExitStatusOfOutcome(outcome), ExitInternal) << outcome;
+    }
+}
+
+}  // namespace

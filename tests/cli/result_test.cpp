@@ -1,0 +1,183 @@
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "cli/iso8601.h"
+#include "cli/json_result.h"
+#include "cli/test_result.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::nanoseconds;
+
+const char* const kBlock =
+    "Internet Band Width Test Report\n"
+    "                               ------ Corvanite by Brellwick\n"
+    "\n"
+    "=================================================================================\n"
+    "Test DateTime:  2026-12-08 03:30:05\n"
+    "Test URL:       http://h/f.bin\n"
+    "Bytes Received: 1048576.\n"
+    "Seconds Spaned: < 1\n"
+    "Band Width:     > 1024.00 KBytes/Seconds,  8192.00 K bps\n"
+    "=================================================================================\n"
+    "\n"
+    "\n";
+
+TestResult Finished() {
+    TestResult result;
+    result.url = "http://h/f.bin";
+    result.outcome = 0;
+    result.status = "Downloading finished.";
+    result.startTime = "2026-12-08T03:30:05.250+01:00";
+    result.bytes = 1048576;
+    result.interval = milliseconds(250);
+    result.report = kBlock;
+    return result;
+}
+
+TEST(Rates, AreSpelledOutUnitsOfTheExactInterval) {
+    // 1 MiB in a quarter of a second: 4096 KiB/s, 33.554432 Mbit/s.
+    EXPECT_DOUBLE_EQ(KibibytesPerSecond(1048576, milliseconds(250)).value(), 4096.0);
+    EXPECT_DOUBLE_EQ(MegabitsPerSecond(1048576, milliseconds(250)).value(), 33.554432);
+    EXPECT_DOUBLE_EQ(MegabitsPerSecond(1000000, std::chrono::seconds(8)).value(), 1.0);
+    EXPECT_FALSE(KibibytesPerSecond(1, nanoseconds(0)).has_value());
+    EXPECT_FALSE(MegabitsPerSecond(1, nanoseconds(-5)).has_value());
+    EXPECT_DOUBLE_EQ(KibibytesPerSecond(0, milliseconds(3)).value(), 0.0);
+}
+
+TEST(Rates, SecondsAreRoundedToTheMillisecond) {
+    EXPECT_EQ(FormatSeconds(nanoseconds(0)), "0.000");
+    EXPECT_EQ(FormatSeconds(nanoseconds(499999)), "0.000");
+    EXPECT_EQ(FormatSeconds(nanoseconds(500000)), "0.001");
+    EXPECT_EQ(FormatSeconds(nanoseconds(12345678901)), "12.346");
+    EXPECT_EQ(FormatSeconds(std::chrono::seconds(3600)), "3600.000");
+}
+
+TEST(TextResult, AFinishedTestShowsStatusReportAndPreciseFigures) {
+    EXPECT_EQ(FormatTextResult(Finished()),
+              std::string("Downloading finished.\n\n") + kBlock +
+                  "Precise figures:\n"
+                  "  Bytes received:  1048576 bytes\n"
+                  "  Timed interval:  0.250 seconds (monotonic clock)\n"
+                  "  Rate:            4096.00 kibibytes per second (KiB/s)\n"
+                  "                   33.55 megabits per second (Mbit/s)\n");
+}
+
+TEST(TextResult, AFailedTestShowsOnlyItsStatus) {
+    TestResult result;
+    result.url = "http://h/f";
+    result.outcome = 105;
+    result.status = "Test URL should be a URL for an Internet File to be downloaded!";
+    EXPECT_EQ(FormatTextResult(result),
+              "Test URL should be a URL for an Internet File to be downloaded!\n");
+    result.status.clear();
+    EXPECT_EQ(FormatTextResult(result), "");
+}
+
+TEST(TextResult, ATooShortIntervalHasNoRate) {
+    TestResult result = Finished();
+    result.interval = nanoseconds(0);
+    const std::string text = FormatTextResult(result);
+    EXPECT_NE(text.find("  Rate:            not measurable"), std::string::npos) << text;
+}
+
+struct JsonCase {
+    std::string text;
+    std::string json;
+};
+
+TEST(JsonString, EscapesWhatJsonRequires) {
+    for (const JsonCase& c : {
+             JsonCase{"", "\"\""}, JsonCase{"plain ascii", "\"plain ascii\""},
+             JsonCase{"a\"b\\c/d", "\"a\\\"b\\\\c/d\""},
+             JsonCase{"line\r\nnext\ttab", "\"line\\r\\nnext\\ttab\""},
+             JsonCase{std::string("nul\0bell\x07"
+                                  "del\x7f",
+                                  13),
+                      "\"nul\\u0000bell\\u0007del\\u007f\""},
+             JsonCase{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80",
+                      "\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80\""},
+             // Stray bytes of another code page become their Latin-1 characters.
+             JsonCase{"caf\xe9", "\"caf\\u00e9\""}, JsonCase{"\xc3", "\"\\u00c3\""},
+             JsonCase{"\xc0\xaf", "\"\\u00c0\\u00af\""},                        // overlong "/"
+             JsonCase{"\xed\xa0\x80", "\"\\u00ed\\u00a0\\u0080\""},             // a surrogate
+             JsonCase{"\xf4\x90\x80\x80", "\"\\u00f4\\u0090\\u0080\\u0080\""},  // past U+10FFFF
+         }) {
+        EXPECT_EQ(JsonString(c.text), c.json) << c.text;
+    }
+}
+
+TEST(JsonResult, AFinishedTestHasEveryField) {
+    EXPECT_EQ(FormatJsonResult(Finished()),
+              "{\"url\":\"http://h/f.bin\",\"outcome\":0,\"status\":\"Downloading finished.\","
+              "\"bytes\":1048576,\"seconds\":0.250,\"kibibytes_per_second\":4096.000,"
+              "\"megabits_per_second\":33.554,\"start_time\":\"2026-12-08T03:30:05.250+01:00\","
+              "\"report\":" +
+                  JsonString(kBlock) + "}\n");
+}
+
+TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
+    TestResult result;
+    result.url = "ftp://h/x.pdf";
+    result.outcome = 2;
+    result.status = "Downloading is broken by user.";
+    result.startTime = "2026-12-08T03:30:05.250Z";
+    EXPECT_EQ(FormatJsonResult(result),
+              "{\"url\":\"ftp://h/x.pdf\",\"outcome\":2,\"status\":\"Downloading is broken by "
+              "user.\",\"bytes\":null,\"seconds\":null,\"kibibytes_per_second\":null,"
+              "\"megabits_per_second\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\","
+              "\"report\":null}\n");
+}
+
+class Iso8601Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* zone = std::getenv("TZ");
+        saved_ = zone ? std::optional<std::string>(zone) : std::nullopt;
+    }
+    void TearDown() override {
+        if (saved_) {
+            setenv("TZ", saved_->c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+    static void zone(const char* tz) {
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+// 2026-12-08 03:30:05.123 UTC.
+const std::chrono::system_clock::time_point kMoment =
+    std::chrono::system_clock::from_time_t(1796700605) + milliseconds(123);
+
+TEST_F(Iso8601Test, CarriesTheLocalOffset) {
+    zone("UTC0");
+    EXPECT_EQ(Iso8601Local(kMoment), "2026-12-08T03:30:05.123+00:00");
+    zone("CET-1");
+    EXPECT_EQ(Iso8601Local(kMoment), "2026-12-08T04:30:05.123+01:00");
+    zone("NST+3:30");
+    EXPECT_EQ(Iso8601Local(kMoment), "2026-12-08T00:00:05.123-03:30");
+    zone("XST-5:45");
+    EXPECT_EQ(Iso8601Local(kMoment), "2026-12-08T09:15:05.123+05:45");
+}
+
+TEST_F(Iso8601Test, MillisecondsAreCutNotRounded) {
+    zone("UTC0");
+    EXPECT_EQ(Iso8601Local(kMoment + std::chrono::microseconds(999)),
+              "2026-12-08T03:30:05.123+00:00");
+    const auto before1970 = std::chrono::system_clock::from_time_t(0) - milliseconds(1);
+    EXPECT_EQ(Iso8601Local(before1970), "1969-12-31T23:59:59.999+00:00");
+}
+
+}  // namespace
