@@ -1,0 +1,14 @@
+#pragma once
+
+// A property that a fuzz target checks on every input. A broken property aborts, so that
+// libFuzzer keeps the input and the corpus replay fails.
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                                     \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
+            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                         \
+        }                                                                                         \
+    } while (false)
