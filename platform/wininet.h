@@ -82,7 +82,12 @@ struct URL_COMPONENTSA {
     DWORD dwExtraInfoLength;
 };
 
-// Options.
+// Options. The two time-outs are DWORD milliseconds (0 or 0xFFFFFFFF: none); set on a
+// session they hold for what is opened through it afterwards. Given a null handle,
+// InternetSetOptionA and InternetQueryOptionA set and give the process-wide defaults that new
+// sessions start from (60 s to connect, 30 s without data), e.g. for tests that shorten them.
+// The receive time-out is kept to the millisecond once the server has begun to answer; before
+// that it counts in whole seconds, rounded up.
 constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr DWORD INTERNET_OPTION_HANDLE_TYPE = 9;
@@ -104,14 +109,25 @@ constexpr DWORD INTERNET_HANDLE_TYPE_HTTP_REQUEST = 13;
 constexpr DWORD INTERNET_HANDLE_TYPE_FILE_REQUEST = 14;
 
 // HttpQueryInfoA levels and modifiers.
+constexpr DWORD HTTP_QUERY_CONTENT_TYPE = 1;
 constexpr DWORD HTTP_QUERY_CONTENT_LENGTH = 5;
+constexpr DWORD HTTP_QUERY_DATE = 9;
+constexpr DWORD HTTP_QUERY_LAST_MODIFIED = 11;
+constexpr DWORD HTTP_QUERY_VERSION = 18;
 constexpr DWORD HTTP_QUERY_STATUS_CODE = 19;
+constexpr DWORD HTTP_QUERY_STATUS_TEXT = 20;
 constexpr DWORD HTTP_QUERY_RAW_HEADERS_CRLF = 22;
+constexpr DWORD HTTP_QUERY_LOCATION = 33;
+constexpr DWORD HTTP_QUERY_SERVER = 37;
 constexpr DWORD HTTP_QUERY_FLAG_NUMBER = 0x20000000;
 // A 64-bit number in an 8-byte buffer: the form that carries lengths past 4 GiB.
 constexpr DWORD HTTP_QUERY_FLAG_NUMBER64 = 0x08000000;
 constexpr DWORD HTTP_QUERY_MODIFIER_FLAGS_MASK = 0xF8000000;
 constexpr DWORD HTTP_QUERY_HEADER_MASK = 0x0000FFFF;
+
+// A number that does not fit the 32 bits asked for (a Content-Length past 4 GiB).
+constexpr DWORD ERROR_ARITHMETIC_OVERFLOW = 534;
+constexpr DWORD ERROR_NOT_SUPPORTED = 50;
 
 // Internet error numbers.
 constexpr DWORD INTERNET_ERROR_BASE = 12000;
@@ -124,6 +140,7 @@ constexpr DWORD ERROR_INTERNET_UNRECOGNIZED_SCHEME = 12006;
 constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
 constexpr DWORD ERROR_INTERNET_PROTOCOL_NOT_FOUND = 12008;
 constexpr DWORD ERROR_INTERNET_INVALID_OPTION = 12009;
+constexpr DWORD ERROR_INTERNET_INVALID_OPERATION = 12016;
 constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_TYPE = 12018;
 constexpr DWORD ERROR_INTERNET_OPERATION_CANCELLED = 12017;
 constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_STATE = 12019;
@@ -134,13 +151,15 @@ constexpr DWORD ERROR_INTERNET_CONNECTION_RESET = 12031;
 constexpr DWORD ERROR_INTERNET_SEC_CERT_CN_INVALID = 12038;
 constexpr DWORD ERROR_INTERNET_INVALID_CA = 12045;
 constexpr DWORD ERROR_HTTP_HEADER_NOT_FOUND = 12150;
+constexpr DWORD ERROR_HTTP_INVALID_HEADER = 12153;
 constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
 constexpr DWORD ERROR_HTTP_REDIRECT_FAILED = 12156;
 constexpr DWORD ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 constexpr DWORD ERROR_FTP_TRANSFER_IN_PROGRESS = 12110;
 constexpr DWORD ERROR_FTP_DROPPED = 12111;
 
-// Status callbacks.
+// Status callbacks. The callback is kept per handle and handed back when replaced; no
+// notifications are sent, since every call completes before it returns.
 using INTERNET_STATUS_CALLBACK = void (*)(HINTERNET handle, DWORD_PTR context, DWORD status,
                                           void* statusInformation, DWORD statusInformationLength);
 inline const INTERNET_STATUS_CALLBACK INTERNET_INVALID_STATUS_CALLBACK =
@@ -161,6 +180,9 @@ BOOL InternetQueryDataAvailable(HINTERNET file, DWORD* bytesAvailable, DWORD fla
 DWORD InternetSetFilePointer(HINTERNET file, std::int32_t distanceToMove,
                              std::int32_t* distanceToMoveHigh, DWORD moveMethod, DWORD_PTR context);
 BOOL InternetWriteFile(HINTERNET file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten);
+// Numbers: HTTP_QUERY_FLAG_NUMBER into 4 bytes (false with ERROR_ARITHMETIC_OVERFLOW past
+// 0xFFFFFFFF), HTTP_QUERY_FLAG_NUMBER64 into 8 bytes. Texts: *bufferLength gets the length
+// without the NUL; too small a buffer gives false, error 122, and the size needed with it.
 BOOL HttpQueryInfoA(HINTERNET request, DWORD infoLevel, void* buffer, DWORD* bufferLength,
                     DWORD* index);
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* bufferLength);
@@ -168,12 +190,20 @@ BOOL InternetSetOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD buff
 BOOL InternetCloseHandle(HINTERNET handle);
 INTERNET_STATUS_CALLBACK InternetSetStatusCallback(HINTERNET handle,
                                                    INTERNET_STATUS_CALLBACK callback);
+// The last reply of an FTP server to the calling thread: *error gets its three-digit code;
+// the lines of a multi-line reply are joined by CR LF. Too small a buffer: false, error 122,
+// *bufferLength the size needed with the terminating NUL.
 BOOL InternetGetLastResponseInfoA(DWORD* error, char* buffer, DWORD* bufferLength);
 
-// FTP.
+// FTP. InternetConnectA serves INTERNET_SERVICE_FTP only; it logs in at once (anonymous when
+// no user name is given; port 0 means 21) and fails when the server refuses the login, whose
+// reply InternetGetLastResponseInfoA then gives. Transfers are passive. One file at a time
+// may be open on a connection.
 HINTERNET InternetConnectA(HINTERNET session, const char* serverName, INTERNET_PORT serverPort,
                            const char* userName, const char* password, DWORD service, DWORD flags,
                            DWORD_PTR context);
 HINTERNET FtpOpenFileA(HINTERNET connection, const char* fileName, DWORD access, DWORD flags,
                        DWORD_PTR context);
+// The size the server gives (SIZE); 0xFFFFFFFF with a last error other than 0 when it
+// cannot tell.
 DWORD FtpGetFileSize(HINTERNET file, DWORD* fileSizeHigh);

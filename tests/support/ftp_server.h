@@ -24,8 +24,8 @@ class ChildProcess;
 struct FtpServerOptions {
     bool anonymous = true;    // false: "530" for an anonymous login
     bool refuseSize = false;  // true: SIZE is answered "500 ... not understood"
-    std::string user;         // an account besides anonymous, when not empty
-    std::string password;
+    std::string user{};       // an account besides anonymous, when not empty
+    std::string password{};
     int port = 0;  // 0: a free port
     std::string address = "127.0.0.1";
 };

@@ -24,7 +24,7 @@ def main():
     parser.add_argument("--password", default="")
     args = parser.parse_args()
 
-    logging.basicConfig(level=logging.INFO, format="%(asctime)s %(message)s")
+    logging.basicConfig(level=logging.DEBUG, format="%(asctime)s %(message)s")
     authorizer = DummyAuthorizer()
     if not args.no_anonymous:
         authorizer.add_anonymous(args.root)
@@ -36,6 +36,8 @@ def main():
 
     Handler.authorizer = authorizer
     Handler.banner = "Corvanite test FTP server ready."
+    # Refusals come at once: the tests need no brute-force brake.
+    Handler.auth_failed_timeout = 0
     if args.refuse_size:
         # The server then cannot tell a file's size: SIZE is an unknown command.
         Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k != "SIZE"}

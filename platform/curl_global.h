@@ -1,0 +1,4 @@
+#pragma once
+
+// libcurl's process-wide start, done once whichever thread opens the first session.
+void ensureCurlInitialized();

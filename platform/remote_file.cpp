@@ -1,0 +1,87 @@
+#include "platform/remote_file.h"
+
+#include <algorithm>
+
+#include "platform/ftp_connection.h"
+
+RemoteFile::RemoteFile(DWORD type, DWORD_PTR context, InternetTimeouts timeouts,
+                       std::unique_ptr<CurlTransfer> transfer)
+    : InternetHandle(type, context, timeouts), own_(std::move(transfer)), started_(true) {}
+
+RemoteFile::RemoteFile(DWORD_PTR context, std::shared_ptr<FtpConnection> connection,
+                       std::string url, bool ascii)
+    : InternetHandle(INTERNET_HANDLE_TYPE_FTP_FILE, context, connection->timeouts()),
+      connection_(std::move(connection)),
+      url_(std::move(url)),
+      ascii_(ascii) {}
+
+RemoteFile::~RemoteFile() {
+    close();
+}
+
+CurlTransfer& RemoteFile::transfer() const {
+    return own_ ? *own_ : connection_->transfer();
+}
+
+void RemoteFile::close() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    if (connection_) {
+        // A retrieval cut short loses the control connection; libcurl logs in again for the
+        // next request.
+        connection_->transfer().stop();
+        connection_->releaseFile();
+    }
+}
+
+DWORD RemoteFile::start() {
+    if (!started_) {
+        started_ = true;
+        startError_ = connection_->beginRetrieval(url_, ascii_);
+    }
+    return startError_;
+}
+
+DWORD RemoteFile::read(void* buffer, DWORD size, DWORD* got) {
+    *got = 0;
+    if (const DWORD error = start(); error != ERROR_SUCCESS) {
+        return error;
+    }
+    const DWORD error = transfer().read(buffer, size, got);
+    position_ += *got;
+    return error;
+}
+
+DWORD RemoteFile::available(DWORD* count) {
+    *count = 0;
+    if (const DWORD error = start(); error != ERROR_SUCCESS) {
+        return error;
+    }
+    return transfer().available(count);
+}
+
+DWORD RemoteFile::skipTo(std::uint64_t position) {
+    char scratch[16 * 1024];
+    while (position_ < position) {
+        DWORD got = 0;
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::uint64_t>(sizeof scratch, position - position_));
+        if (const DWORD error = read(scratch, want, &got); error != ERROR_SUCCESS) {
+            return error;
+        }
+        if (got == 0) {
+            break;  // the end of the data comes first
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD RemoteFile::size(std::int64_t* size) {
+    if (started_) {
+        *size = transfer().contentLength();
+        return startError_;
+    }
+    return connection_->querySize(url_, size);
+}
