@@ -39,12 +39,30 @@ private:
 
 HINTERNET addHandle(std::shared_ptr<InternetHandle> handle);
 std::shared_ptr<InternetHandle> findHandle(HINTERNET handle);
+// The same for the calls made once per block read: no lock and no count taken while the
+// calling thread keeps using one handle. The object stays valid until the thread's next look-up.
+InternetHandle* findHandleQuickly(HINTERNET handle);
 // Takes the handle out of the table; the object lives on while a call still uses it.
 std::shared_ptr<InternetHandle> removeHandle(HINTERNET handle);
 
 // The handle's object when it is of class T; otherwise null with the last error set:
 // ERROR_INVALID_HANDLE for an unknown handle, ERROR_INTERNET_INCORRECT_HANDLE_TYPE for one of
 // another kind.
+template <typename T>
+T* findHandleQuicklyOf(HINTERNET handle) {
+    InternetHandle* found = findHandleQuickly(handle);
+    if (!found) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    // T tells its objects by their type number, which is cheaper than a dynamic cast.
+    if (!T::holdsType(found->type())) {
+        SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+        return nullptr;
+    }
+    return static_cast<T*>(found);
+}
+
 template <typename T>
 std::shared_ptr<T> findHandleOf(HINTERNET handle) {
     std::shared_ptr<InternetHandle> found = findHandle(handle);

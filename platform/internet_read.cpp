@@ -22,7 +22,7 @@ BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD bytesToRead, DWORD* by
         return result(ERROR_INVALID_PARAMETER);
     }
     *bytesRead = 0;
-    const std::shared_ptr<RemoteFile> remote = findHandleOf<RemoteFile>(file);
+    RemoteFile* const remote = findHandleQuicklyOf<RemoteFile>(file);
     if (!remote) {
         return FALSE;
     }
@@ -35,7 +35,7 @@ BOOL InternetQueryDataAvailable(HINTERNET file, DWORD* bytesAvailable, DWORD /*f
         return result(ERROR_INVALID_PARAMETER);
     }
     *bytesAvailable = 0;
-    const std::shared_ptr<RemoteFile> remote = findHandleOf<RemoteFile>(file);
+    RemoteFile* const remote = findHandleQuicklyOf<RemoteFile>(file);
     if (!remote) {
         return FALSE;
     }

@@ -28,15 +28,22 @@ void RemoteFile::close() {
         return;
     }
     closed_ = true;
+    // The object may outlive its handle for a while (a thread's remembered look-up): the
+    // transfer and its connection go now.
+    own_.reset();
     if (connection_) {
         // A retrieval cut short loses the control connection; libcurl logs in again for the
         // next request.
         connection_->transfer().stop();
         connection_->releaseFile();
+        connection_.reset();
     }
 }
 
 DWORD RemoteFile::start() {
+    if (closed_) {
+        return ERROR_INVALID_HANDLE;
+    }
     if (!started_) {
         started_ = true;
         startError_ = connection_->beginRetrieval(url_, ascii_);
@@ -79,6 +86,10 @@ DWORD RemoteFile::skipTo(std::uint64_t position) {
 }
 
 DWORD RemoteFile::size(std::int64_t* size) {
+    *size = -1;
+    if (closed_) {
+        return ERROR_INVALID_HANDLE;
+    }
     if (started_) {
         *size = transfer().contentLength();
         return startError_;

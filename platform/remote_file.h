@@ -30,6 +30,9 @@ public:
     // The file's size: as learned by the transfer under way, or else asked of the server.
     DWORD size(std::int64_t* size);
 
+    static bool holdsType(DWORD type) {
+        return type == INTERNET_HANDLE_TYPE_FTP_FILE || type == INTERNET_HANDLE_TYPE_HTTP_REQUEST;
+    }
     bool isHttp() const { return type() == INTERNET_HANDLE_TYPE_HTTP_REQUEST; }
     const ResponseHeaders& headers() const { return transfer().headers(); }
     void close() override;
