@@ -72,8 +72,8 @@ void Print(const std::string& text) {
 }
 
 struct Run {
-    std::optional<PostedMessage> started;
-    std::optional<PostedMessage> finished;
+    std::optional<TakenMessage> started;
+    std::optional<TakenMessage> finished;
     std::optional<std::uint64_t> reportOffset;
 };
 

@@ -11,8 +11,8 @@ CliWindow::~CliWindow() {
     UnregisterWindow(handle_);
 }
 
-std::optional<PostedMessage> CliWindow::take(std::chrono::steady_clock::time_point deadline) {
-    std::optional<PostedMessage> taken;
+std::optional<TakenMessage> CliWindow::take(std::chrono::steady_clock::time_point deadline) {
+    std::optional<TakenMessage> taken;
     {
         std::unique_lock lock(lock_);
         arrived_.wait_until(lock, deadline, [this] { return waking_ != 0; });
@@ -31,8 +31,8 @@ std::optional<PostedMessage> CliWindow::take(std::chrono::steady_clock::time_poi
 }
 
 void CliWindow::deliver(UINT message, WPARAM wParam, LPARAM lParam) {
-    PostedMessage posted{message, wParam, lParam, std::chrono::steady_clock::now(),
-                         std::chrono::system_clock::now()};
+    TakenMessage posted{message, wParam, lParam, std::chrono::steady_clock::now(),
+                        std::chrono::system_clock::now()};
     if (atPost_) {
         atPost_(message);
     }

@@ -16,7 +16,7 @@
 
 #include "platform/window_messages.h"
 
-struct PostedMessage {
+struct TakenMessage {
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
@@ -39,7 +39,7 @@ public:
     // The oldest message queued, taken from the queue (and reported taken to the registry),
     // once a message other than a progress notification is queued or the deadline passes;
     // none when the queue is still empty then.
-    std::optional<PostedMessage> take(std::chrono::steady_clock::time_point deadline);
+    std::optional<TakenMessage> take(std::chrono::steady_clock::time_point deadline);
 
     void deliver(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -47,7 +47,7 @@ private:
     std::function<void(UINT)> atPost_;
     std::mutex lock_;
     std::condition_variable arrived_;
-    std::deque<PostedMessage> queue_;
+    std::deque<TakenMessage> queue_;
     unsigned waking_ = 0;  // queued messages that are not progress notifications
     HWND handle_ = 0;
 };

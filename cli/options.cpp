@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/version.h"
 #include "cli/version_text.h"
 
 namespace {
@@ -155,9 +156,9 @@ std::string HelpText(const std::string& programName) {
 }
 
 std::string VersionText() {
-    return std::string(CorvaniteCliName) + " (" + CorvaniteProductName + ") " +
-           CorvaniteFileVersion + "\n" + CorvaniteFileDescription + ", " + CorvaniteComments +
-           "\n" + CorvaniteLegalCopyright + ".\n";
+    return std::string(CorvaniteCliName) + " (" CORVANITE_PRODUCT_NAME ") " CORVANITE_FILE_VERSION
+                                           "\n" CORVANITE_FILE_DESCRIPTION ", " CORVANITE_COMMENTS
+                                           "\n" CORVANITE_LEGAL_COPYRIGHT "\n";
 }
 
 std::string UsageErrorText(const std::string& programName, const std::string& error) {

@@ -1,8 +1,13 @@
-# The program's version record: one place for what the executables, the desktop entry and
-# corvanite-cli --version say about the program.
-set(CORVANITE_FILE_VERSION "${PROJECT_VERSION}")
-set(CORVANITE_PRODUCT_NAME "Corvanite")
-set(CORVANITE_FILE_DESCRIPTION "Corvanite Test Tool")
-set(CORVANITE_COMMENTS "Multi-Threaded Version")
-set(CORVANITE_COMPANY_NAME "Brellwick")
-set(CORVANITE_LEGAL_COPYRIGHT "Copyright (C) Brellwick")
+# The program's version record, read from app/version.h (the executable's own), so that the
+# desktop entry says what the program says.
+file(STRINGS ${PROJECT_SOURCE_DIR}/app/version.h corvanite_version_lines
+     REGEX "^#define CORVANITE_[A-Z_]+ \".*\"$")
+foreach(line IN LISTS corvanite_version_lines)
+  string(REGEX REPLACE "^#define (CORVANITE_[A-Z_]+) \"(.*)\"$" "\\1" name "${line}")
+  string(REGEX REPLACE "^#define (CORVANITE_[A-Z_]+) \"(.*)\"$" "\\2" value "${line}")
+  set(${name} "${value}")
+endforeach()
+if(NOT CORVANITE_FILE_VERSION OR NOT CORVANITE_FILE_DESCRIPTION)
+  message(FATAL_ERROR "app/version.h holds no version record")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/version.h)

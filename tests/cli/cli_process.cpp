@@ -1,0 +1,109 @@
+#include "tests/cli/cli_process.h"
+
+#include <csignal>
+#include <filesystem>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
+
+namespace clitest {
+
+std::string BuiltProgram() {
+    return CORVANITE_CLI_PROGRAM;
+}
+
+CliFolder::CliFolder(const std::string& program) {
+    std::filesystem::copy_file(program, this->program());
+}
+
+CliProcess::CliProcess(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> args;
+    for (std::string& a : argv) {
+        args.push_back(a.data());
+    }
+    args.push_back(nullptr);
+    const std::string outPath = output_.file("out");
+    const std::string errPath = output_.file("err");
+    const pid_t parent = ::getpid();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        // Only async-signal-safe calls until exec.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0) {
+            ::_exit(127);
+        }
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        // The test runner may have left the stop signals ignored or blocked.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+        ::signal(SIGHUP, SIG_DFL);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    if (pid_ < 0) {
+        throw std::runtime_error("cannot start " + program);
+    }
+}
+
+CliProcess::~CliProcess() {
+    if (!reaped_) {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+    }
+}
+
+void CliProcess::signal(int number) const {
+    ::kill(pid_, number);
+}
+
+std::string CliProcess::err() const {
+    return testsupport::readFile(output_.file("err"));
+}
+
+std::string CliProcess::out() const {
+    return testsupport::readFile(output_.file("out"));
+}
+
+CliExit CliProcess::wait(std::chrono::milliseconds timeout) {
+    CliExit result;
+    int status = 0;
+    if (!reaped_) {
+        reaped_ = testsupport::waitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; },
+                                         timeout);
+    }
+    if (!reaped_) {
+        return result;
+    }
+    result.exited = WIFEXITED(status);
+    result.status = result.exited ? WEXITSTATUS(status) : -1;
+    result.out = out();
+    result.err = err();
+    return result;
+}
+
+CliExit RunCli(const std::string& program, const std::vector<std::string>& arguments) {
+    CliProcess process(program, arguments);
+    return process.wait();
+}
+
+}  // namespace clitest

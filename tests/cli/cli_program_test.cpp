@@ -1,0 +1,265 @@
+// corvanite-cli as a user runs it: a copy in a folder of its own, against loopback servers.
+#include <csignal>
+#include <regex>
+#include <string>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include "tests/cli/cli_process.h"
+#include "tests/cli/trickle_server.h"
+#include "tests/support/nginx_server.h"
+#include "tests/support/scripted_http_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
+
+namespace {
+
+using clitest::CliExit;
+using clitest::CliFolder;
+using clitest::CliProcess;
+using clitest::RunCli;
+using testsupport::NginxServer;
+using testsupport::ScriptedHttpServer;
+using testsupport::TempDir;
+
+constexpr const char* kReport = "BandWidth_TestRpt.txt";
+
+std::string FromDisk(const std::string& text) {
+    return std::regex_replace(text, std::regex("\r\n"), "\n");
+}
+
+std::string ReadIfThere(const std::string& path) {
+    try {
+        return testsupport::readFile(path);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+// A file served by nginx and a program folder to test it from.
+class ServedFile : public ::testing::Test {
+protected:
+    static constexpr std::uint64_t kSize = 3 * 1024 * 1024 + 123;
+
+    ServedFile() : nginx_(served_.path()) {
+        testsupport::writePatternFile(served_.file("f.bin"), kSize);
+        testsupport::writeFile(served_.file("noname"), "no dot in this name\n");
+    }
+
+    std::string url(const std::string& path) const { return nginx_.url(path); }
+
+    TempDir served_;
+    NginxServer nginx_;
+    CliFolder folder_;
+};
+
+TEST_F(ServedFile, AFinishedTestPrintsItsStatusReportBlockAndPreciseFigures) {
+    const CliExit exit = RunCli(folder_.program(), {url("/f.bin")});
+    ASSERT_TRUE(exit.exited) << exit.err;
+    EXPECT_EQ(exit.status, 0) << exit.err;
+
+    // The download and the report are the dialog's, beside the program.
+    const std::string saved = testsupport::readFile(folder_.file("f.bin"));
+    ASSERT_EQ(saved.size(), kSize);
+    EXPECT_TRUE(testsupport::matchesPattern(saved.data(), saved.size()));
+    const std::string report = FromDisk(testsupport::readFile(folder_.file(kReport)));
+
+    // Status, a blank line, the block as appended, then the precise figures.
+    ASSERT_EQ(exit.out.rfind("Downloading finished.\n\n" + report, 0), 0u) << exit.out;
+    EXPECT_NE(report.find("Test URL:       " + url("/f.bin") + "\n"), std::string::npos);
+    EXPECT_NE(report.find("Bytes Received: " + std::to_string(kSize) + ".\n"), std::string::npos);
+    const std::string figures = exit.out.substr(23 + report.size());
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(
+        figures, m,
+        std::regex("Precise figures:\n"
+                   "  Bytes received:  (\\d+) bytes\n"
+                   "  Timed interval:  (\\d+\\.\\d{3}) seconds \\(monotonic clock\\)\n"
+                   "  Rate:            (\\d+\\.\\d\\d) kibibytes per second \\(KiB/s\\)\n"
+                   "                   (\\d+\\.\\d\\d) megabits per second \\(Mbit/s\\)\n")))
+        << figures;
+    EXPECT_EQ(m[1].str(), std::to_string(kSize));
+    const double kibibytes = std::stod(m[3].str());
+    const double megabits = std::stod(m[4].str());
+    // Both rates come from the same interval: Mbit/s = KiB/s * 1024 * 8 / 1000000.
+    EXPECT_NEAR(megabits, kibibytes * 0.008192, 0.01 + megabits * 1e-4);
+
+    // Progress went to standard error, in plain lines since it is not a terminal.
+    EXPECT_NE(exit.err.find("Testing " + url("/f.bin") + "\nConnecting...\nDownloading...\n"),
+              std::string::npos)
+        << exit.err;
+}
+
+TEST_F(ServedFile, JsonGivesOneObjectWithTheFiguresAndTheirUnits) {
+    const CliExit exit = RunCli(folder_.program(), {"--json", "--quiet", url("/f.bin")});
+    ASSERT_TRUE(exit.exited);
+    EXPECT_EQ(exit.status, 0) << exit.err;
+    EXPECT_EQ(exit.err, "");
+    ASSERT_FALSE(exit.out.empty());
+    EXPECT_EQ(exit.out.find('\n'), exit.out.size() - 1) << "one line";
+
+    QJsonParseError error{};
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray::fromStdString(exit.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << exit.out;
+    ASSERT_TRUE(document.isObject());
+    const QJsonObject json = document.object();
+    QStringList keys = json.keys();
+    keys.sort();
+    EXPECT_EQ(keys.join(",").toStdString(),
+              "bytes,kibibytes_per_second,megabits_per_second,outcome,report,seconds,start_time,"
+              "status,url");
+    EXPECT_EQ(json["url"].toString().toStdString(), url("/f.bin"));
+    EXPECT_EQ(json["outcome"].toInt(-1), 0);
+    EXPECT_EQ(json["status"].toString().toStdString(), "Downloading finished.");
+    EXPECT_EQ(json["bytes"].toInteger(), static_cast<qint64>(kSize));
+    EXPECT_EQ(json["report"].toString().toStdString(),
+              FromDisk(testsupport::readFile(folder_.file(kReport))));
+    EXPECT_TRUE(std::regex_match(json["start_time"].toString().toStdString(),
+                                 std::regex("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"
+                                            "[+-]\\d\\d:\\d\\d")))
+        << json["start_time"].toString().toStdString();
+
+    const double seconds = json["seconds"].toDouble(-1);
+    const double kibibytes = json["kibibytes_per_second"].toDouble(-1);
+    const double megabits = json["megabits_per_second"].toDouble(-1);
+    ASSERT_GE(seconds, 0);
+    ASSERT_GT(kibibytes, 0);
+    EXPECT_NEAR(megabits / kibibytes, 1024.0 * 8 / 1e6, 1e-6);
+    if (seconds >= 0.002) {
+        // The seconds are rounded to the millisecond, the rates are not.
+        EXPECT_LE(kibibytes, kSize / 1024.0 / (seconds - 0.0005) + 0.001);
+        EXPECT_GE(kibibytes, kSize / 1024.0 / (seconds + 0.0005) - 0.001);
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    const char* path;  // on the scripted server, or on nginx for "noname"
+    int status;
+    const char* text;
+};
+
+class FailedTest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(FailedTest, PrintsTheDialogsStatusTextAndExitsWithTheOutcome) {
+    const FailureCase& c = GetParam();
+    TempDir served;
+    testsupport::writeFile(served.file("noname"), "no dot in this name\n");
+    NginxServer nginx(served.path());
+    ScriptedHttpServer http;
+    const std::string url = std::string(c.path) == "/noname" ? nginx.url(c.path) : http.url(c.path);
+    CliFolder folder;
+
+    const CliExit exit = RunCli(folder.program(), {url});
+    ASSERT_TRUE(exit.exited);
+    EXPECT_EQ(exit.status, c.status) << exit.err;
+    EXPECT_EQ(exit.out, std::string(c.text) + "\n");
+    EXPECT_EQ(ReadIfThere(folder.file(kReport)), "");
+
+    const CliExit json = RunCli(folder.program(), {"--json", url});
+    EXPECT_EQ(json.status, c.status);
+    const QJsonObject object =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    EXPECT_EQ(object["outcome"].toInt(-1), c.status);
+    EXPECT_EQ(object["status"].toString().toStdString(), c.text);
+    for (const char* key :
+         {"bytes", "seconds", "kibibytes_per_second", "megabits_per_second", "report"}) {
+        EXPECT_TRUE(object[key].isNull()) << key;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, FailedTest,
+    ::testing::Values(
+        FailureCase{"NoLength", "/nolength?size=5000", 102, "Fails to get http file length."},
+        FailureCase{"NotFound", "/status?code=404", 100, "Open URL Exception."},
+        FailureCase{"NoFileName", "/noname", 105,
+                    "Test URL should be a URL for an Internet File to be downloaded!"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CancelledTest, CtrlCStopsTheTestAsTheCancelButtonDoes) {
+    clitest::TrickleServer trickle;
+    CliFolder folder;
+    CliProcess cli(folder.program(), {trickle.url("/slow.bin")});
+    // Once the download runs, the worker polls the stop request after every block.
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return cli.err().find("Downloading...\n") != std::string::npos; },
+        std::chrono::seconds(60)))
+        << cli.err();
+    cli.signal(SIGINT);
+    const CliExit exit = cli.wait();
+    ASSERT_TRUE(exit.exited) << exit.err;
+    EXPECT_EQ(exit.status, 2);
+    EXPECT_EQ(exit.out, "Downloading is broken by user.\n");
+    EXPECT_NE(exit.err.find("Cancelling the test"), std::string::npos) << exit.err;
+    // Nothing is reported for a cancelled test; the partial download stays.
+    EXPECT_EQ(ReadIfThere(folder.file(kReport)), "");
+    EXPECT_TRUE(std::filesystem::exists(folder.file("slow.bin")));
+}
+
+TEST(CancelledTest, SigtermStopsTheTestAsLeavingTheProgramDoes) {
+    clitest::TrickleServer trickle;
+    CliFolder folder;
+    CliProcess cli(folder.program(), {"--json", trickle.url("/slow.bin")});
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return cli.err().find("Downloading...\n") != std::string::npos; },
+        std::chrono::seconds(60)));
+    cli.signal(SIGTERM);
+    const CliExit exit = cli.wait();
+    ASSERT_TRUE(exit.exited);
+    EXPECT_EQ(exit.status, 1);
+    const QJsonObject object =
+        QJsonDocument::fromJson(QByteArray::fromStdString(exit.out)).object();
+    EXPECT_EQ(object["outcome"].toInt(-1), 1);
+    EXPECT_EQ(object["status"].toString().toStdString(), "");
+    EXPECT_TRUE(object["start_time"].isString());
+}
+
+TEST_F(ServedFile, WithNoUrlTheFirstEntryOfTheListFileIsTested) {
+    testsupport::writeFile(folder_.file("Corvanite.cfg"),
+                           "\r\n" + url("/f.bin") + "\r\n" + url("/other.bin") + "\r\n");
+    const CliExit exit = RunCli(folder_.program(), {"-q"});
+    EXPECT_EQ(exit.status, 0) << exit.err;
+    EXPECT_EQ(testsupport::readFile(folder_.file("f.bin")).size(), kSize);
+}
+
+TEST(NoUrl, AnEmptyUrlOrListIsRefused) {
+    CliFolder folder;
+    CliExit exit = RunCli(folder.program(), {""});
+    EXPECT_EQ(exit.status, 65);
+    EXPECT_EQ(exit.out, "");
+    EXPECT_EQ(exit.err, "corvanite-cli: Test URL is NULL!\n");
+
+    testsupport::writeFile(folder.file("Corvanite.cfg"), "\n\r\n\n");
+    exit = RunCli(folder.program(), {});
+    EXPECT_EQ(exit.status, 65);
+    EXPECT_EQ(exit.err, "corvanite-cli: Test URL is NULL!\n");
+}
+
+TEST(CommandLine, HelpAndVersionFollowGnuConventions) {
+    CliFolder folder;
+    const CliExit help = RunCli(folder.program(), {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: corvanite-cli [OPTION]... [URL]\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.err, "");
+
+    const CliExit version = RunCli(folder.program(), {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.substr(0, version.out.find('\n')), "corvanite-cli (Corvanite) 2.2.0.0");
+    EXPECT_NE(version.out.find("Corvanite Test Tool"), std::string::npos);
+
+    const CliExit bad = RunCli(folder.program(), {"--frobnicate"});
+    EXPECT_EQ(bad.status, 64);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err,
+              "corvanite-cli: unrecognized option '--frobnicate'\n"
+              "Try 'corvanite-cli --help' for more information.\n");
+}
+
+}  // namespace
