@@ -136,7 +136,6 @@ int RunCli(const CliOptions& options, const std::string& programName) {
             nextLook = now + kLookInterval;
         }
     }
-    view.finished();
     // The worker closes the report right after its finished notification.
     worker.join();
 
@@ -157,6 +156,12 @@ int RunCli(const CliOptions& options, const std::string& programName) {
         if (!result.bytes) {
             result.bytes = FileSizeOf(DestinationPath(*url, directory));
         }
+    }
+    if (result.bytes && result.interval) {
+        const auto kibibytes = KibibytesPerSecond(*result.bytes, *result.interval);
+        view.finished(result.bytes, kibibytes ? std::optional(*kibibytes * 1024) : std::nullopt);
+    } else {
+        view.finished();
     }
     Print(options.json ? FormatJsonResult(result) : FormatTextResult(result));
     return ExitStatusOfOutcome(result.outcome);

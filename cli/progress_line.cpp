@@ -12,6 +12,8 @@ constexpr std::uint64_t kBlockSize = 1024;
 constexpr std::uint64_t kUnknownLength = 0xFFFFFFFF;
 // Readings older than this no longer count for the current rate.
 constexpr auto kRateWindow = std::chrono::milliseconds(1500);
+// Room for the figures beside the bar: "1023 MiB of 1.00 GiB  1023 MiB/s  1:02:03 left".
+constexpr std::size_t kDetailsWidth = 46;
 // Two readings closer than this say little about the rate.
 constexpr auto kShortestSpan = std::chrono::milliseconds(200);
 
@@ -47,6 +49,9 @@ std::optional<std::string> TimeLeftPart(const ProgressState& state) {
     }
     const std::uint64_t left =
         *state.contentLength > state.bytes ? *state.contentLength - state.bytes : 0;
+    if (left == 0) {
+        return std::nullopt;
+    }
     return FormatDuration(static_cast<double>(left) / *state.rate) + " left";
 }
 
@@ -128,6 +133,10 @@ std::string FormatProgressBar(const ProgressState& state, int width) {
     std::string details = BytesPart(state) + "  " + RatePart(state);
     if (const auto left = TimeLeftPart(state)) {
         details += "  " + *left;
+    }
+    // Figures of a steady width keep the bar from jumping as they change.
+    if (details.size() < kDetailsWidth) {
+        details.append(kDetailsWidth - details.size(), ' ');
     }
     const std::string percent = state.contentLength ? PercentPart(state) + " " : "";
     // The bar takes what the figures leave, and goes when less than ten columns are left.

@@ -55,9 +55,14 @@ void ProgressView::tick(Clock::time_point now) {
     }
 }
 
-void ProgressView::finished() {
+void ProgressView::finished(std::optional<std::uint64_t> bytes, std::optional<double> averageRate) {
     if (!started_) {
         return;
+    }
+    if (bytes) {
+        bytes_ = *bytes;
+        finalRate_ = averageRate;
+        changed_ = true;
     }
     if (changed_ || terminal_) {
         draw();
@@ -68,7 +73,7 @@ void ProgressView::finished() {
 }
 
 ProgressState ProgressView::state() const {
-    return ProgressState{contentLength_, bytes_, meter_.bytesPerSecond()};
+    return ProgressState{contentLength_, bytes_, finalRate_ ? finalRate_ : meter_.bytesPerSecond()};
 }
 
 void ProgressView::draw() {

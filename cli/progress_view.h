@@ -22,8 +22,10 @@ public:
     void progress(std::uint64_t blocks, Clock::time_point at);
     // Draws if it is time to.
     void tick(Clock::time_point now);
-    // The last figures, so that the display ends where the download did.
-    void finished();
+    // Ends the display. A finished test passes its exact byte count and its average rate, so
+    // that the display ends where the download did, not at the last notification taken.
+    void finished(std::optional<std::uint64_t> bytes = std::nullopt,
+                  std::optional<double> averageRate = std::nullopt);
 
 private:
     ProgressState state() const;
@@ -38,5 +40,6 @@ private:
     std::optional<std::uint64_t> contentLength_;
     std::uint64_t bytes_ = 0;
     RateMeter meter_;
+    std::optional<double> finalRate_;
     DrawThrottle throttle_;
 };

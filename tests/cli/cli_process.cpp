@@ -30,20 +30,21 @@ CliProcess::CliProcess(const std::string& program, const std::vector<std::string
         args.push_back(a.data());
     }
     args.push_back(nullptr);
-    const std::string outPath = output_.file("out");
-    const std::string errPath = output_.file("err");
+    // Opened here, so that the files are there from the start for err() and out().
+    const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int out =
+        ::open(output_.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err =
+        ::open(output_.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (in < 0 || out < 0 || err < 0) {
+        throw std::runtime_error("cannot open the output files of " + program);
+    }
     const pid_t parent = ::getpid();
     pid_ = ::fork();
     if (pid_ == 0) {
         // Only async-signal-safe calls until exec.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent) {
-            ::_exit(127);
-        }
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0) {
             ::_exit(127);
         }
         ::dup2(in, 0);
@@ -59,6 +60,9 @@ CliProcess::CliProcess(const std::string& program, const std::vector<std::string
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    ::close(in);
+    ::close(out);
+    ::close(err);
     if (pid_ < 0) {
         throw std::runtime_error("cannot start " + program);
     }

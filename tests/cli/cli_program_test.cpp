@@ -1,5 +1,7 @@
 // corvanite-cli as a user runs it: a copy in a folder of its own, against loopback servers.
 #include <csignal>
+#include <filesystem>
+#include <ostream>
 #include <regex>
 #include <string>
 
@@ -144,6 +146,10 @@ struct FailureCase {
     int status;
     const char* text;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FailedTest : public ::testing::TestWithParam<FailureCase> {};
 

@@ -24,16 +24,6 @@ CliExit Install(const std::string& prefix) {
     return RunCli(CORVANITE_CMAKE_COMMAND, {"--install", CORVANITE_BINARY_DIR, "--prefix", prefix});
 }
 
-// The value of key in a desktop entry's text, or "(none)".
-std::string EntryValue(const std::string& entry, const std::string& key) {
-    const std::string::size_type at = entry.find("\n" + key + "=");
-    if (at == std::string::npos) {
-        return "(none)";
-    }
-    const std::string::size_type start = at + key.size() + 2;
-    return entry.substr(start, entry.find('\n', start) - start);
-}
-
 TEST(Install, LaysOutTheFolderThatRunsATestEndToEnd) {
     TempDir prefix;
     const CliExit install = Install(prefix.path());
@@ -72,6 +62,16 @@ TEST(Install, LaysOutTheFolderThatRunsATestEndToEnd) {
 }
 
 #ifdef CORVANITE_INSTALLS_DIALOG
+// The value of key in a desktop entry's text, or "(none)".
+std::string EntryValue(const std::string& entry, const std::string& key) {
+    const std::string::size_type at = entry.find("\n" + key + "=");
+    if (at == std::string::npos) {
+        return "(none)";
+    }
+    const std::string::size_type start = at + key.size() + 2;
+    return entry.substr(start, entry.find('\n', start) - start);
+}
+
 TEST(Install, PutsTheDialogInTheDesktopsMenu) {
     TempDir base;
     // A prefix with a blank makes the entry quote the program's path.

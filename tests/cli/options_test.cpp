@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ struct GoodCase {
     bool quiet;
     const char* url;  // null: none
 };
+
+void PrintTo(const GoodCase& c, std::ostream* out) {
+    for (const std::string& argument : c.arguments) {
+        *out << "'" << argument << "' ";
+    }
+}
 
 class GoodCommandLine : public ::testing::TestWithParam<GoodCase> {};
 
@@ -58,6 +65,12 @@ struct BadCase {
     std::vector<std::string> arguments;
     const char* error;
 };
+
+void PrintTo(const BadCase& c, std::ostream* out) {
+    for (const std::string& argument : c.arguments) {
+        *out << "'" << argument << "' ";
+    }
+}
 
 class BadCommandLine : public ::testing::TestWithParam<BadCase> {};
 
