@@ -1,14 +1,9 @@
 #include "ui/program_directory.h"
 
-#include <filesystem>
-#include <system_error>
+#include "platform/module_path.h"
 
 std::string ProgramDirectoryOfExecutable() {
-    std::error_code error;
-    const std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
-    if (error) {
-        return {};
-    }
+    const std::string path = ModuleFileName();
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }

@@ -1,0 +1,14 @@
+#include "tests/ui/dialog_test_support.h"
+
+#include "platform/shell.h"
+
+ShellRecorder::ShellRecorder() {
+    SetShellOpener([this](const std::string& url) {
+        opened_.push_back(url);
+        return true;
+    });
+}
+
+ShellRecorder::~ShellRecorder() {
+    SetShellOpener({});
+}
