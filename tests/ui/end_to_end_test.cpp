@@ -1,0 +1,71 @@
+// The program's main dialog with the real worker, against nginx on loopback.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include "app/app_services.h"
+#include "bandwidth/test_worker.h"
+#include "tests/support/nginx_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+#include "tests/ui/dialog_test_support.h"
+#include "ui/test_dialog.h"
+
+namespace {
+
+using testsupport::NginxServer;
+using testsupport::TempDir;
+
+TEST(EndToEnd, TypedUrlIsDownloadedTimedAndReported) {
+    TestApplication();
+    MessageBoxAnswers answers;
+    TempDir served;
+    TempDir program;
+    constexpr std::uint64_t size = 300000;
+    testsupport::writePatternFile(served.file("sample.bin"), size);
+    NginxServer nginx(served.path());
+    const std::string url = nginx.url("/sample.bin");
+
+    TestDialog dialog(TestDialog::Options{program.path(), {}});
+    SetMainWindow(&dialog);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* box = dialog.findChild<QComboBox*>("url");
+    auto* status = dialog.findChild<QLabel*>("status");
+    auto* progress = dialog.findChild<QProgressBar*>("progress");
+
+    box->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
+    QTest::keyClicks(box->lineEdit(), QString::fromStdString(url));
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    EXPECT_FALSE(dialog.idle());
+
+    ASSERT_TRUE(WaitUntil([&] { return dialog.idle(); }, 60000)) << status->text().toStdString();
+    EXPECT_EQ(status->text(), "Downloading finished.");
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->maximum(), static_cast<int>(size / 1024 + 1));
+    EXPECT_EQ(progress->value(), static_cast<int>((size + 1023) / 1024));
+    EXPECT_EQ(answers.count(), 0u);
+
+    // The worker closes its files after its last notification.
+    WaitForTestWorkers();
+    const std::string received = testsupport::readFile(program.file("sample.bin"));
+    ASSERT_EQ(received.size(), size);
+    EXPECT_TRUE(testsupport::matchesPattern(received.data(), received.size()));
+
+    const std::string report = testsupport::readFile(program.file("BandWidth_TestRpt.txt"));
+    EXPECT_NE(report.find("Test URL:       " + url + "\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Bytes Received: 300000.\r\n"), std::string::npos) << report;
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = report.find("\r\n", at)) != std::string::npos; at += 2) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 12u) << report;
+    SetMainWindow(nullptr);
+}
+
+}  // namespace
