@@ -1,0 +1,25 @@
+#pragma once
+
+// The failure of an Internet operation: the platform's error number as it stood when the
+// failure was raised, and the context value of the session or file that raised it.
+#include "framework/exception.h"
+#include "platform/win_types.h"
+
+class CInternetException : public CException {
+public:
+    explicit CInternetException(DWORD error, DWORD context = 1)
+        : m_dwError(error), m_dwContext(context) {}
+
+    const char* GetRuntimeClassName() const override { return "CInternetException"; }
+
+    // The platform's text for the error; for ERROR_INTERNET_EXTENDED_ERROR the server's last
+    // response. False, with an empty text, for a number that has no text.
+    bool GetErrorMessage(char* text, UINT maxChars, UINT* helpContext = nullptr) const override;
+
+    DWORD m_dwError;
+    DWORD m_dwContext;
+};
+
+// Throws a new CInternetException; an error of 0 stands for the calling thread's last error,
+// read at once.
+[[noreturn]] void RaiseInternetError(DWORD context, DWORD error = 0);
