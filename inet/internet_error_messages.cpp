@@ -20,6 +20,8 @@ constexpr Message messages[] = {
     {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
     {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small."},
     {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
+    {50, "The request is not supported."},
+    {534, "Arithmetic result exceeded 32 bits."},
     {ERROR_INTERNET_OUT_OF_HANDLES, "No more Internet handles can be allocated"},
     {ERROR_INTERNET_TIMEOUT, "The operation timed out"},
     {ERROR_INTERNET_EXTENDED_ERROR, "The server returned extended information"},

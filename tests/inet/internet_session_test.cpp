@@ -394,6 +394,27 @@ TEST_F(InternetSessionTest, LinesAndBlocksFromOneResponse) {
     EXPECT_EQ(file->ReadString(piece, sizeof(piece)), nullptr);
 }
 
+TEST_F(InternetSessionTest, BlocksAfterLineReadingKeepTheDataInOrder) {
+    CInternetSession session;
+    std::unique_ptr<CStdioFile> file(
+        session.OpenRemote(nginx->url("/pattern.bin").c_str(), 1, testFlags));
+    char piece[4];
+    ASSERT_NE(file->ReadString(piece, sizeof(piece)), nullptr);  // bytes 0, 1 and 2
+    EXPECT_EQ(std::string(piece, 4), std::string("\0\1\2\0", 4));
+    std::string data;
+    std::vector<char> block(5000);
+    const UINT sizes[] = {100, 5000, 4096, 1, 4095, 2000, 4097};
+    for (std::size_t i = 0;; ++i) {
+        const UINT n = file->Read(block.data(), sizes[i % std::size(sizes)]);
+        if (n == 0) {
+            break;
+        }
+        data.append(block.data(), n);
+    }
+    EXPECT_EQ(data.size(), patternSize - 3);
+    EXPECT_TRUE(testsupport::matchesPattern(data.data(), data.size(), 3));
+}
+
 TEST_F(InternetSessionTest, LastLineOfExactlyAPieceIsNotLost) {
     TempDir dir;
     const std::string last(127 * 2, 'x');
@@ -420,6 +441,78 @@ TEST_F(InternetSessionTest, SeekRefusesAnUnknownOrigin) {
     Caught far(Raised([&] { file->Seek(std::int64_t{1} << 40, CFile::begin); }));
     ASSERT_NE(far, nullptr);
     EXPECT_EQ(far->m_dwError, ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace
+
+namespace {
+
+struct Notification {
+    HINTERNET handle = nullptr;
+    DWORD_PTR context = 0;
+    DWORD status = 0;
+    void* information = nullptr;
+    DWORD length = 0;
+};
+thread_local Notification lastNotification;
+
+void RecordNotification(HINTERNET handle, DWORD_PTR context, DWORD status, void* information,
+                        DWORD length) {
+    lastNotification = {handle, context, status, information, length};
+}
+
+// The callback the platform holds for handle now (put back as it was).
+INTERNET_STATUS_CALLBACK InstalledCallback(HINTERNET handle) {
+    const INTERNET_STATUS_CALLBACK installed = InternetSetStatusCallback(handle, nullptr);
+    InternetSetStatusCallback(handle, installed);
+    return installed;
+}
+
+class RecordingSession : public CInternetSession {
+public:
+    void OnStatusCallback(DWORD_PTR context, DWORD status, void* information,
+                          DWORD length) override {
+        statuses.push_back(status);
+        CInternetSession::OnStatusCallback(context, status, information, length);
+    }
+    std::vector<DWORD> statuses;
+};
+
+TEST(InternetSessionStatus, NotificationsReachTheSessionThenThePreviousCallback) {
+    RecordingSession session;
+    const HINTERNET handle = session.GetSessionHandle();
+    InternetSetStatusCallback(handle, RecordNotification);
+    session.EnableStatusCallback();
+    const INTERNET_STATUS_CALLBACK route = InstalledCallback(handle);
+    ASSERT_NE(route, nullptr);
+    ASSERT_NE(route, RecordNotification);
+
+    lastNotification = {};
+    int information = 0;
+    route(handle, 44, 70, &information, sizeof(information));
+    EXPECT_EQ(session.statuses, std::vector<DWORD>{70});
+    EXPECT_EQ(lastNotification.handle, handle);
+    EXPECT_EQ(lastNotification.context, 44u);
+    EXPECT_EQ(lastNotification.status, 70u);
+    EXPECT_EQ(lastNotification.information, &information);
+    EXPECT_EQ(lastNotification.length, sizeof(information));
+
+    // A handle no session owns is not routed anywhere.
+    int stranger = 0;
+    route(&stranger, 44, 71, nullptr, 0);
+    EXPECT_EQ(session.statuses.size(), 1u);
+
+    session.EnableStatusCallback(false);
+    EXPECT_EQ(InstalledCallback(handle), nullptr);
+}
+
+TEST(InternetSessionStatus, EnablingOnAClosedSessionRaisesWithItsContext) {
+    CInternetSession session(nullptr, 8);
+    session.EnableStatusCallback();
+    session.Close();  // turns them off first
+    Caught e(Raised([&] { session.EnableStatusCallback(); }));
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->m_dwContext, 8u);
 }
 
 }  // namespace
