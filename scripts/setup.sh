@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config libgtest-dev
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev
-  nginx-light python3 python3-pyftpdlib
+  nginx-light openssl python3 python3-pyftpdlib
   iproute2 util-linux procps
 )
 

@@ -374,12 +374,43 @@ TEST_F(InternetHttpProxy, LoopbackNamesGoDirect) {
     TempDir root;
     writePatternFile(root.file("f.bin"), 10);
     NginxServer nginx(root.path());
-    for (const std::string host : {"127.0.0.1", "localhost"}) {
-        Handle file = open("http://" + host + ":" + std::to_string(nginx.port()) + "/f.bin");
+    for (const char* host : {"127.0.0.1", "localhost"}) {
+        Handle file =
+            open(std::string("http://") + host + ":" + std::to_string(nginx.port()) + "/f.bin");
         ASSERT_TRUE(file) << host << " " << GetLastError();
         EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10)) << host;
     }
+    // nginx does not listen on [::1]: going direct, nothing answers there.
+    EXPECT_FALSE(open("http://[::1]:" + std::to_string(nginx.port()) + "/f.bin"));
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_CANNOT_CONNECT);
     EXPECT_TRUE(http.requests().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Certificates are checked: a server that no authority vouches for is refused, also at the
+// end of a redirect from http.
+TEST(InternetHttps, UntrustedCertificateIsRefused) {
+    TempDir root;
+    writePatternFile(root.file("f.bin"), 10);
+    NginxServer nginx(root.path(), {.tls = true});
+    ScriptedHttpServer http;
+    Handle session = openSession();
+    for (const std::string& url :
+         {nginx.httpsUrl("/f.bin"),
+          http.url("/redirect?to=" + queryEncode(nginx.httpsUrl("/f.bin")))}) {
+        EXPECT_FALSE(
+            Handle(InternetOpenUrlA(session.get(), url.c_str(), nullptr, 0, kProgramFlags, 1)))
+            << url;
+        EXPECT_EQ(GetLastError(), ERROR_INTERNET_INVALID_CA) << url;
+    }
+    // The same file over plain http reads.
+    Handle file(
+        InternetOpenUrlA(session.get(), nginx.url("/f.bin").c_str(), nullptr, 0, kProgramFlags, 1));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
 }
 
 }  // namespace

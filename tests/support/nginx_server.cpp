@@ -13,8 +13,16 @@
 namespace testsupport {
 namespace {
 
-std::string config(const std::string& work, const std::string& rootDir, int port,
+std::string config(const std::string& work, const std::string& rootDir, int port, int tlsPort,
                    const std::string& token) {
+    const std::string tls = tlsPort == 0 ? ""
+                                         : "        listen 127.0.0.1:" + std::to_string(tlsPort) +
+                                               " ssl;\n"
+                                               "        ssl_certificate " +
+                                               work +
+                                               "/cert.pem;\n"
+                                               "        ssl_certificate_key " +
+                                               work + "/key.pem;\n";
     std::string temp;
     for (const char* kind : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"}) {
         temp += std::string("    ") + kind + "_temp_path " + work + "/" + kind + ";\n";
@@ -37,10 +45,7 @@ std::string config(const std::string& work, const std::string& rootDir, int port
            temp +
            "    server {\n"
            "        listen 127.0.0.1:" +
-           std::to_string(port) +
-           ";\n"
-           "        root " +
-           rootDir +
+           std::to_string(port) + ";\n" + tls + "        root " + rootDir +
            ";\n"
            "        location = /.ready-" +
            token + " { return 200 \"" + token +
@@ -51,11 +56,14 @@ std::string config(const std::string& work, const std::string& rootDir, int port
 
 }  // namespace
 
-NginxServer::NginxServer(const std::string& rootDir) {
+NginxServer::NginxServer(const std::string& rootDir, const NginxOptions& options) {
     const std::string root = std::filesystem::absolute(rootDir).string();
+    if (options.tls) {
+        makeCertificate();
+    }
     // A port taken between the probe and nginx's bind makes nginx exit: try another.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (start(root)) {
+        if (start(root, options.tls)) {
             return;
         }
     }
@@ -64,11 +72,24 @@ NginxServer::NginxServer(const std::string& rootDir) {
 
 NginxServer::~NginxServer() = default;
 
-bool NginxServer::start(const std::string& rootDir) {
+void NginxServer::makeCertificate() {
+    ChildProcess openssl({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                          "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
+                          "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                          work_.file("key.pem"), "-out", work_.file("cert.pem")},
+                         work_.file("openssl.log"));
+    waitUntil([&] { return !openssl.running(); }, std::chrono::seconds(30));
+    if (!std::filesystem::exists(work_.file("cert.pem"))) {
+        throw std::runtime_error("no certificate; see " + work_.file("openssl.log"));
+    }
+}
+
+bool NginxServer::start(const std::string& rootDir, bool tls) {
     process_.reset();
     port_ = freeTcpPort();
+    tlsPort_ = tls ? freeTcpPort() : 0;
     const std::string token = std::to_string(std::random_device{}());
-    writeFile(work_.file("nginx.conf"), config(work_.path(), rootDir, port_, token));
+    writeFile(work_.file("nginx.conf"), config(work_.path(), rootDir, port_, tlsPort_, token));
     process_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"/usr/sbin/nginx", "-p", work_.path() + "/", "-c",
                                  work_.file("nginx.conf"), "-e", work_.file("error.log")},
@@ -85,6 +106,10 @@ bool NginxServer::start(const std::string& rootDir) {
 
 std::string NginxServer::url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+std::string NginxServer::httpsUrl(const std::string& path) const {
+    return "https://127.0.0.1:" + std::to_string(tlsPort_) + path;
 }
 
 }  // namespace testsupport

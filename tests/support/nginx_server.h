@@ -9,6 +9,11 @@
 //   writePatternFile(root.file("f.bin"), 5000);
 //   NginxServer nginx(root.path());
 //   std::string url = nginx.url("/f.bin");   // "http://127.0.0.1:<port>/f.bin"
+//
+// With {.tls = true} it also serves HTTPS on a second port, with a self-signed certificate
+// for 127.0.0.1 made by the openssl tool (no client trusts it):
+//   NginxServer tls(root.path(), {.tls = true});
+//   tls.httpsUrl("/f.bin");                  // "https://127.0.0.1:<tlsPort>/f.bin"
 #include <memory>
 #include <string>
 
@@ -18,9 +23,13 @@ namespace testsupport {
 
 class ChildProcess;
 
+struct NginxOptions {
+    bool tls = false;
+};
+
 class NginxServer {
 public:
-    explicit NginxServer(const std::string& rootDir);
+    explicit NginxServer(const std::string& rootDir, const NginxOptions& options = {});
     ~NginxServer();
     NginxServer(const NginxServer&) = delete;
     NginxServer& operator=(const NginxServer&) = delete;
@@ -28,13 +37,17 @@ public:
     int port() const { return port_; }
     // path begins with "/".
     std::string url(const std::string& path) const;
+    int tlsPort() const { return tlsPort_; }
+    std::string httpsUrl(const std::string& path) const;
 
 private:
-    bool start(const std::string& rootDir);
+    bool start(const std::string& rootDir, bool tls);
+    void makeCertificate();
 
     TempDir work_;
     std::unique_ptr<ChildProcess> process_;
     int port_ = 0;
+    int tlsPort_ = 0;
 };
 
 }  // namespace testsupport
