@@ -16,6 +16,8 @@ QLabel* AddText(QWidget* dialog, const DialogUnits& units, const char* text, QRe
     // Shown as written: an ampersand is no mnemonic here.
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Left-aligned static texts break long lines at word boundaries.
+    label->setWordWrap(true);
     // Clicks go through the texts to the dialog, whose double-click opens the mail link.
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setGeometry(units.rect(rect.x(), rect.y(), rect.width(), rect.height()));
@@ -53,7 +55,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &AboutDialog::accept);
 
-    AddText(this, units, "Double-click here to write to us.", QRect(41, 39, 86, 13));
+    AddText(this, units, "Double-click to mail us.", QRect(41, 39, 86, 13));
     ok->setFocus();
 }
 

@@ -45,6 +45,8 @@ QLabel* StaticText(QWidget* parent, const char* text) {
     auto* label = new QLabel(QString::fromLocal8Bit(text), parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Left-aligned static texts break long lines at word boundaries.
+    label->setWordWrap(true);
     // A double-click on a text is a double-click on the dialog: it opens the About box.
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     return label;

@@ -49,6 +49,18 @@ TEST_F(About, TemplateLayout) {
     EXPECT_EQ(ok->geometry(), units.rect(178, 7, 50, 14));
 }
 
+TEST_F(About, TextsFitTheirBoxes) {
+    AboutDialog about;
+    for (QLabel* label : about.findChildren<QLabel*>()) {
+        if (label->pixmap().isNull()) {
+            const QRect needed = label->fontMetrics().boundingRect(
+                label->rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, label->text());
+            EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
+            EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
+        }
+    }
+}
+
 TEST_F(About, ResultsOfTheWaysOut) {
     const struct {
         const char* way;
