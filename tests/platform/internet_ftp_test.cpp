@@ -9,6 +9,7 @@
 #include "platform/wininet.h"
 #include "tests/platform/internet_test_helpers.h"
 #include "tests/support/ftp_server.h"
+#include "tests/support/network_namespace.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -215,6 +216,33 @@ TEST_F(InternetFtp, ConnectRefusesWhatCannotWork) {
     EXPECT_FALSE(Handle(
         InternetConnectA(nullptr, "127.0.0.1", 21, nullptr, nullptr, INTERNET_SERVICE_FTP, 0, 0)));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// The size probe's fixed port 21, on a thread moved into a network of its own: the server
+// it starts and the calls it makes meet there, and nothing else sees them.
+TEST_F(InternetFtp, ProbeOnPortTwentyOneInAPrivateNetwork) {
+    std::string why;
+    bool entered = false;
+    DWORD size = 0;
+    std::string reply;
+    std::thread([&] {
+        entered = enterPrivateNetworkNamespace(&why);
+        if (!entered) {
+            return;
+        }
+        FtpServer ftp(root.path(), {.port = 21});
+        Handle probe = openSession(INTERNET_FLAG_ASYNC);
+        Handle connection(InternetConnectA(probe.get(), "127.0.0.1", INTERNET_DEFAULT_FTP_PORT,
+                                           nullptr, nullptr, INTERNET_SERVICE_FTP,
+                                           INTERNET_FLAG_PASSIVE, 0));
+        Handle file = connection ? openFile(connection, "/file.bin") : Handle();
+        size = file ? FtpGetFileSize(file.get(), nullptr) : GetLastError();
+        reply = lastResponse();
+    }).join();
+    if (!entered) {
+        GTEST_SKIP() << why;
+    }
+    EXPECT_EQ(size, kSize) << reply;
 }
 
 }  // namespace
