@@ -27,6 +27,8 @@ CurlTransfer::CurlTransfer() {
         curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
         curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &CurlTransfer::onRequestReady);
+        curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
     }
     buffer_.reserve(kPauseAt + 128 * 1024);
 }
@@ -209,14 +211,26 @@ size_t CurlTransfer::onBody(char* data, size_t size, size_t count, void* self) {
     return bytes;
 }
 
+int CurlTransfer::onRequestReady(void* self, char*, char*, int, int) {
+    // Connected: from now on the server owes an answer.
+    static_cast<CurlTransfer*>(self)->noteProgress();
+    return CURL_PREREQFUNC_OK;
+}
+
 size_t CurlTransfer::onHeader(char* data, size_t size, size_t count, void* self) {
     auto* transfer = static_cast<CurlTransfer*>(self);
     const std::size_t bytes = size * count;
     const std::string_view line(data, bytes);
     transfer->noteProgress();
     if (transfer->protocol_ == Protocol::Http) {
+        const int redirects = transfer->headers_.redirects();
         transfer->headers_.addLine(line);
         transfer->opened_ = transfer->opened_ || transfer->headers_.complete();
+        if (transfer->headers_.redirects() != redirects) {
+            // Off to the next address: connecting is the connect time-out's business, and
+            // the silence counts again once the request is out.
+            transfer->lastProgress_ = {};
+        }
     } else {
         transfer->replies_.addLine(line);
         // 125 and 150 answer RETR: the data connection is open and the bytes are coming.

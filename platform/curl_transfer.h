@@ -56,6 +56,7 @@ public:
 private:
     static size_t onBody(char* data, size_t size, size_t count, void* self);
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
+    static int onRequestReady(void* self, char* ip, char* localIp, int port, int localPort);
 
     void reset(Protocol protocol, bool keepBody);
     // Makes progress: resumes a paused transfer, runs libcurl once, and waits for the socket

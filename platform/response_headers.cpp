@@ -89,7 +89,7 @@ void ResponseHeaders::addLine(std::string_view line) {
     // The end of a block: interim and followed blocks give way to the next one.
     status_ = statusOf(block_.front());
     const bool followed = isRedirect(status_) && value("Location").has_value();
-    redirected_ = redirected_ || followed;
+    redirects_ += followed ? 1 : 0;
     complete_ = status_ >= 200 && !followed;
 }
 

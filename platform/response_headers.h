@@ -16,7 +16,8 @@ public:
     // The final block has arrived.
     bool complete() const { return complete_; }
     // A redirect was seen (a failure then belongs to following it).
-    bool redirected() const { return redirected_; }
+    bool redirected() const { return redirects_ > 0; }
+    int redirects() const { return redirects_; }
 
     int statusCode() const { return status_; }
     // "HTTP/1.1 200 OK" -> "HTTP/1.1", "OK".
@@ -30,7 +31,7 @@ public:
 private:
     std::vector<std::string> block_;
     bool complete_ = false;
-    bool redirected_ = false;
+    int redirects_ = 0;
     int status_ = 0;
 };
 
