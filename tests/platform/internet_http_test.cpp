@@ -103,6 +103,28 @@ TEST_F(InternetHttp, ServesAFileFromNginx) {
     EXPECT_EQ(outcome.data, readFile(root.file("file.bin")));
 }
 
+TEST_F(InternetHttp, DataAvailableAndForwardMovesFollowTheStream) {
+    Handle file = open(http.url("/data?size=100000"));
+    ASSERT_TRUE(file);
+    DWORD available = 0;
+    ASSERT_TRUE(InternetQueryDataAvailable(file.get(), &available, 0, 0));
+    EXPECT_GT(available, 0u);
+    EXPECT_EQ(InternetSetFilePointer(file.get(), 1000, nullptr, 1 /* FILE_CURRENT */, 0), 1000u);
+    EXPECT_EQ(InternetSetFilePointer(file.get(), 5000, nullptr, 0 /* FILE_BEGIN */, 0), 5000u);
+    // A stream is never read again, and its end is not known beforehand.
+    EXPECT_EQ(InternetSetFilePointer(file.get(), 10, nullptr, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_INVALID_OPERATION);
+    EXPECT_EQ(InternetSetFilePointer(file.get(), 0, nullptr, 2 /* FILE_END */, 0), 0xFFFFFFFFu);
+    const ReadOutcome rest = readToEnd(file.get());
+    ASSERT_TRUE(rest.ok);
+    EXPECT_EQ(rest.data, patternBytes(95000, 5000));
+    ASSERT_TRUE(InternetQueryDataAvailable(file.get(), &available, 0, 0));
+    EXPECT_EQ(available, 0u);
+    DWORD written = 1;
+    EXPECT_FALSE(InternetWriteFile(file.get(), "x", 1, &written));
+    EXPECT_EQ(written, 0u);
+}
+
 struct LengthCase {
     const char* path;
     bool found;
