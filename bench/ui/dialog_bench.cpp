@@ -19,6 +19,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
@@ -100,6 +101,35 @@ Clock::time_point runUntil(const std::function<bool()>& condition) {
     return at;
 }
 
+// Notes when the user-interface thread last took a posted notification off its queue, so
+// that a delay splits into the worker's part (until the notification is taken) and the
+// dialog's part (from there until the status line has been repainted).
+class TakenClock final : public QObject {
+public:
+    TakenClock() { QCoreApplication::instance()->installEventFilter(this); }
+    ~TakenClock() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    Clock::time_point last() const { return last_; }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (receiver->inherits("QtMessageTarget")) {
+            last_ = Clock::now();
+        }
+        return QObject::eventFilter(receiver, event);
+    }
+
+private:
+    Clock::time_point last_{};
+};
+
+// A delay from some moment to the status line showing the result, split at the moment the
+// finished notification was taken.
+struct Delay {
+    double totalMs;
+    double dialogMs;
+};
+
 class DialogRunner {
 public:
     explicit DialogRunner(const std::string& programDirectory)
@@ -116,7 +146,7 @@ public:
 
     struct Run {
         double seconds;
-        double finishedShownMs;  // from the worker's last read to the text on the status line
+        Delay finishedShown;  // from the worker's last read to the text on the status line
     };
 
     Run download(const std::string& url) {
@@ -130,11 +160,12 @@ public:
         expectStatus("Downloading finished.");
         WaitForTestWorkers();
         const Clock::time_point read{Clock::duration(lastRead.load())};
-        return {seconds(shown - start), milliseconds(shown - read)};
+        return {seconds(shown - start),
+                {milliseconds(shown - read), milliseconds(shown - taken_.last())}};
     }
 
     // Cancels once a quarter of the file has arrived; the time from the answer to Idle.
-    double cancelWhileFlowing(const std::string& url) {
+    Delay cancelWhileFlowing(const std::string& url) {
         url_->setEditText(QString::fromStdString(url));
         test_->click();
         runUntil([this] {
@@ -150,7 +181,7 @@ public:
         const auto ended = runUntil([this] { return dialog_.idle(); });
         expectStatus("Downloading is broken by user.");
         WaitForTestWorkers();
-        return milliseconds(ended - answered);
+        return {milliseconds(ended - answered), milliseconds(ended - taken_.last())};
     }
 
 private:
@@ -161,6 +192,7 @@ private:
         }
     }
 
+    TakenClock taken_;
     TestDialog dialog_;
     QComboBox* url_;
     QLabel* status_;
@@ -192,14 +224,16 @@ int main(int argc, char** argv) {
     std::vector<double> ratios;
     std::vector<double> dialogTimes;
     std::vector<double> curlTimes;
-    double worstShown = 0;
+    Delay worstShown{0, 0};
     for (int i = 0; i < runs; ++i) {
         double viaDialog = 0;
         double curl = 0;
         auto oneDialog = [&] {
             const DialogRunner::Run run = dialog.download(url);
             viaDialog = run.seconds;
-            worstShown = std::max(worstShown, run.finishedShownMs);
+            if (run.finishedShown.totalMs > worstShown.totalMs) {
+                worstShown = run.finishedShown;
+            }
             std::remove(program.file("big.bin").c_str());
         };
         auto oneCurl = [&] {
@@ -220,12 +254,14 @@ int main(int argc, char** argv) {
         std::printf("run %d: dialog %.3f s, curl %.3f s, ratio %.3f\n", i + 1, viaDialog, curl,
                     viaDialog / curl);
     }
-    std::vector<double> cancels;
+    Delay worstCancel{0, 0};
     for (int i = 0; i < 3; ++i) {
-        cancels.push_back(dialog.cancelWhileFlowing(url));
+        const Delay cancel = dialog.cancelWhileFlowing(url);
+        if (cancel.totalMs > worstCancel.totalMs) {
+            worstCancel = cancel;
+        }
         std::remove(program.file("big.bin").c_str());
     }
-    const double worstCancel = *std::max_element(cancels.begin(), cancels.end());
 
     const double ratio = median(ratios);
     const long peak = peakKiB();
@@ -235,11 +271,15 @@ int main(int argc, char** argv) {
                 median(dialogTimes), megabytes / median(dialogTimes), median(curlTimes),
                 megabytes / median(curlTimes));
     std::printf("median ratio dialog/curl: %.3f\n", ratio);
-    std::printf("last read to \"Downloading finished.\" shown: worst %.3f ms (limit 100) %s\n",
-                worstShown, worstShown < 100 ? "ok" : "OVER");
-    std::printf("Cancel answered Yes to Idle while data flows: worst %.3f ms (limit 200) %s\n",
-                worstCancel, worstCancel < 200 ? "ok" : "OVER");
+    std::printf(
+        "last read to \"Downloading finished.\" shown: worst %.3f ms (limit 100) %s; of it %.3f ms "
+        "in the dialog after the notification was taken\n",
+        worstShown.totalMs, worstShown.totalMs < 100 ? "ok" : "OVER", worstShown.dialogMs);
+    std::printf(
+        "Cancel answered Yes to Idle while data flows: worst %.3f ms (limit 200) %s; of it %.3f ms "
+        "in the dialog after the notification was taken\n",
+        worstCancel.totalMs, worstCancel.totalMs < 200 ? "ok" : "OVER", worstCancel.dialogMs);
     std::printf("peak memory: %.1f MiB (%.1f MiB before the runs; limit 96) %s\n", peak / 1024.0,
                 peakBefore / 1024.0, peak < 96 * 1024 ? "ok" : "OVER");
-    return worstShown < 100 && worstCancel < 200 && peak < 96 * 1024 ? 0 : 1;
+    return worstShown.totalMs < 100 && worstCancel.totalMs < 200 && peak < 96 * 1024 ? 0 : 1;
 }
