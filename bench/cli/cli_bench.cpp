@@ -1,0 +1,171 @@
+// The overhead of corvanite-cli, progress bar included: one whole test of a large file from a
+// local nginx, with standard error on a pseudo-terminal so that the bar is drawn as a user
+// would see it, against `curl -s -o FILE URL` on the same URL, interleaved in one invocation.
+// The verdict is the median of the per-run ratios against the limit of 1.1.
+//
+//   build/bench/cli/cli_bench [runs] [megabytes]      (default: 5 runs, 1024 MiB)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tests/support/nginx_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr double kLimit = 1.1;
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Terminal {
+    int master = -1;
+    std::string slave;
+};
+
+Terminal OpenTerminal() {
+    Terminal terminal;
+    terminal.master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (terminal.master < 0 || ::grantpt(terminal.master) != 0 ||
+        ::unlockpt(terminal.master) != 0) {
+        std::fprintf(stderr, "no pseudo-terminal\n");
+        std::exit(2);
+    }
+    terminal.slave = ::ptsname(terminal.master);
+    return terminal;
+}
+
+struct Timing {
+    double seconds;  // wall time from start to exit
+    double cpu;      // user and system time of the process
+};
+
+// Runs argv with standard output to /dev/null and standard error to errPath (a terminal or a
+// file).
+Timing Run(const std::vector<std::string>& argv, const std::string& errPath) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    const auto start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setsid();
+        const int out = ::open("/dev/null", O_WRONLY);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    const double elapsed = Seconds(Clock::now() - start);
+    const auto cpu = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0].c_str());
+        std::exit(2);
+    }
+    return {elapsed, cpu(usage.ru_utime) + cpu(usage.ru_stime)};
+}
+
+struct CliRun {
+    Timing timing;
+    std::size_t redraws;
+    std::size_t terminalBytes;
+};
+
+CliRun RunCliOnTerminal(const std::string& program, const std::string& url) {
+    const Terminal terminal = OpenTerminal();
+    std::string drawn;
+    // Drains the terminal as a terminal emulator would, so the program never waits on it.
+    std::thread reader([&] {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(terminal.master, buffer, sizeof buffer);
+            if (n <= 0) {
+                break;  // EIO once the program and its terminal are gone
+            }
+            drawn.append(buffer, static_cast<std::size_t>(n));
+        }
+    });
+    const Timing timing = Run({program, url}, terminal.slave);
+    // The slave side closed with the program; the reader ends on EIO.
+    reader.join();
+    ::close(terminal.master);
+    return {timing, static_cast<std::size_t>(std::count(drawn.begin(), drawn.end(), '\r')),
+            drawn.size()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
+    const std::uint64_t megabytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1024;
+
+    testsupport::TempDir served;
+    testsupport::TempDir program;
+    testsupport::writePatternFile(served.file("big.bin"), megabytes << 20);
+    testsupport::NginxServer nginx(served.path());
+    const std::string url = nginx.url("/big.bin");
+    const std::string cli = program.file("corvanite-cli");
+    std::filesystem::copy_file(CORVANITE_CLI_PROGRAM, cli);
+
+    std::vector<double> ratios;
+    for (int i = 0; i < runs; ++i) {
+        CliRun mine{};
+        Timing curl{};
+        auto oneCli = [&] {
+            mine = RunCliOnTerminal(cli, url);
+            std::filesystem::remove(program.file("big.bin"));
+        };
+        auto oneCurl = [&] {
+            curl = Run({"curl", "-s", "-o", program.file("curl.bin"), url}, "/dev/null");
+            std::filesystem::remove(program.file("curl.bin"));
+        };
+        // Alternate who goes first, so that neither always meets a warmer cache.
+        if (i % 2 == 0) {
+            oneCli();
+            oneCurl();
+        } else {
+            oneCurl();
+            oneCli();
+        }
+        const double ratio = mine.timing.seconds / curl.seconds;
+        ratios.push_back(ratio);
+        std::printf(
+            "run %d: corvanite-cli %.3f s (cpu %.3f s; %zu redraws, %.1f a second, %zu bytes to "
+            "the terminal), curl %.3f s (cpu %.3f s), ratio %.3f\n",
+            i + 1, mine.timing.seconds, mine.timing.cpu, mine.redraws,
+            mine.redraws / mine.timing.seconds, mine.terminalBytes, curl.seconds, curl.cpu, ratio);
+    }
+    const double ratio = Median(ratios);
+    std::printf(
+        "%llu MiB over loopback, median ratio corvanite-cli / curl -s -o FILE: %.3f "
+        "(limit %.2f): %s\n",
+        static_cast<unsigned long long>(megabytes), ratio, kLimit,
+        ratio <= kLimit ? "within" : "ABOVE");
+    return ratio <= kLimit ? 0 : 1;
+}
