@@ -1,7 +1,9 @@
 #include "cli/cli_run.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -66,9 +68,10 @@ void AnswerBoxesOnStandardError() {
     });
 }
 
-void Print(const std::string& text) {
+// False when the result could not be written whole (a full disk, a closed pipe).
+bool Print(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
 struct Run {
@@ -163,6 +166,9 @@ int RunCli(const CliOptions& options, const std::string& programName) {
     } else {
         view.finished();
     }
-    Print(options.json ? FormatJsonResult(result) : FormatTextResult(result));
+    if (!Print(options.json ? FormatJsonResult(result) : FormatTextResult(result))) {
+        std::fprintf(stderr, "%s: write error: %s\n", programName.c_str(), std::strerror(errno));
+        return ExitInternal;
+    }
     return ExitStatusOfOutcome(result.outcome);
 }

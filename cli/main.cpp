@@ -1,5 +1,7 @@
 // corvanite-cli: the bandwidth test of the Corvanite dialog, run from a command line.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,13 +18,15 @@ int main(int argc, char** argv) {
         std::fputs(UsageErrorText(programName, commandLine.error).c_str(), stderr);
         return ExitUsage;
     }
-    if (commandLine.options.help) {
-        std::fputs(HelpText(programName).c_str(), stdout);
-        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : ExitInternal;
-    }
-    if (commandLine.options.version) {
-        std::fputs(VersionText().c_str(), stdout);
-        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : ExitInternal;
+    if (commandLine.options.help || commandLine.options.version) {
+        const std::string text = commandLine.options.help ? HelpText(programName) : VersionText();
+        std::fputs(text.c_str(), stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "%s: write error: %s\n", programName.c_str(),
+                         std::strerror(errno));
+            return ExitInternal;
+        }
+        return 0;
     }
     return RunCli(commandLine.options, programName);
 }

@@ -151,7 +151,7 @@ std::string HelpText(const std::string& programName) {
            " 108  opening the URL gave no file\n"
            "  64  the command line cannot be used\n"
            "  65  there is no URL to test\n"
-           "  70  the test could not be run\n"
+           "  70  the test could not be run, or its result could not be written\n"
            " 130  a second Ctrl-C quit at once\n";
 }
 

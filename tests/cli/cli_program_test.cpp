@@ -5,6 +5,11 @@
 #include <regex>
 #include <string>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
@@ -13,6 +18,7 @@
 
 #include "tests/cli/cli_process.h"
 #include "tests/cli/trickle_server.h"
+#include "tests/support/ftp_server.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_dir.h"
@@ -41,6 +47,18 @@ std::string ReadIfThere(const std::string& path) {
     } catch (const std::exception&) {
         return {};
     }
+}
+
+// Whether anything accepts a connection on 127.0.0.1:21.
+bool FtpPortAnswers() {
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(21);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool answers = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(s);
+    return answers;
 }
 
 // A file served by nginx and a program folder to test it from.
@@ -225,6 +243,42 @@ TEST(CancelledTest, SigtermStopsTheTestAsLeavingTheProgramDoes) {
     EXPECT_EQ(object["outcome"].toInt(-1), 1);
     EXPECT_EQ(object["status"].toString().toStdString(), "");
     EXPECT_TRUE(object["start_time"].isString());
+}
+
+TEST(CancelledTest, ASecondCtrlCQuitsAtOnceWhileTheWorkerIsBlocked) {
+    ScriptedHttpServer http;
+    CliFolder folder;
+    // The server takes the request and never answers: the worker waits in the URL's opening,
+    // where no stop request is polled.
+    CliProcess cli(folder.program(), {http.url("/stallheaders/x.bin")});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return http.requests().size() == 1; }));
+    cli.signal(SIGINT);
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return cli.err().find("Cancelling the test") != std::string::npos; }));
+    cli.signal(SIGINT);
+    const CliExit exit = cli.wait(std::chrono::seconds(20));
+    ASSERT_TRUE(exit.exited) << exit.err;
+    EXPECT_EQ(exit.status, 130);
+    EXPECT_EQ(exit.out, "");
+}
+
+TEST(FtpTest, TheSizeProbesBoxesBecomeLinesOnStandardError) {
+    // The probe asks port 21, where nothing may listen for this test to mean anything.
+    if (FtpPortAnswers()) {
+        GTEST_SKIP() << "something listens on 127.0.0.1:21";
+    }
+    TempDir served;
+    testsupport::writePatternFile(served.file("f.pdf"), 5000);
+    testsupport::FtpServer ftp(served.path());
+    CliFolder folder;
+    const CliExit exit = RunCli(folder.program(), {ftp.url("/f.pdf")});
+    ASSERT_TRUE(exit.exited);
+    EXPECT_EQ(exit.status, 103) << exit.err;
+    EXPECT_EQ(exit.out, "Connecting to ftp server error! Check URL and your Internet Config!\n");
+    EXPECT_TRUE(std::regex_search(
+        exit.err, std::regex("\nError: InternetConnect Fails: GetLastError returned \\d+\n")))
+        << exit.err;
+    EXPECT_NE(exit.err.find("\ncorvanite-cli: Internet Error: "), std::string::npos) << exit.err;
 }
 
 TEST_F(ServedFile, WithNoUrlTheFirstEntryOfTheListFileIsTested) {
