@@ -1,0 +1,41 @@
+#pragma once
+
+// The file a test saves its download in. Created anew (an existing file is emptied), written
+// in binary, and held with the advisory write lock that every writer of the program takes, so
+// that others may read it but not write it while a test runs. Writes are gathered in memory
+// and handed to the system in large pieces: a test writes one small block at a time.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class DestinationFile {
+public:
+    DestinationFile() = default;
+    ~DestinationFile();
+    DestinationFile(const DestinationFile&) = delete;
+    DestinationFile& operator=(const DestinationFile&) = delete;
+
+    // False when the file cannot be created: the path names a symbolic link (never followed,
+    // so a planted link cannot redirect the download onto another file), something other than
+    // a regular file, or a file that another writer holds. errno tells why.
+    bool open(const std::string& path);
+    bool isOpen() const { return fd_ >= 0; }
+
+    // False once a write to the system has failed (for instance, the disk is full).
+    bool write(const void* data, std::size_t size);
+    // Hands everything written so far to the system.
+    bool flush();
+    // Flushes what it can, then releases the file. Does nothing when no file is open.
+    void close();
+
+private:
+    static constexpr std::size_t kBufferSize = 128 * 1024;
+
+    bool writeOut(const char* data, std::size_t size);
+
+    int fd_ = -1;
+    bool failed_ = false;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
+};

@@ -1,0 +1,85 @@
+#include "bandwidth/ftp_size_probe.h"
+
+#include <cstdio>
+
+#include "app/app_services.h"
+#include "platform/message_box.h"
+#include "platform/wininet.h"
+
+namespace {
+
+void CloseIfOpen(HINTERNET handle) {
+    if (handle != nullptr) {
+        InternetCloseHandle(handle);
+    }
+}
+
+void ShowConnectFailure() {
+    char text[64];
+    std::snprintf(text, sizeof text, "InternetConnect Fails: GetLastError returned %u\n",
+                  static_cast<unsigned>(GetLastError()));
+    MessageBoxA(nullptr, text, "Error", MB_OK);
+
+    char response[255] = {};
+    DWORD error = 0;
+    DWORD length = sizeof response;
+    if (!InternetGetLastResponseInfoA(&error, response, &length)) {
+        response[0] = '\0';
+    }
+    response[sizeof response - 1] = '\0';
+    ApplicationMessageBox(std::string("Internet Error: ") + response, MB_OK);
+}
+
+std::uint64_t FileSize(HINTERNET file) {
+    if (file == nullptr) {
+        return kFtpSizeUnknown;
+    }
+    DWORD high = 0;
+    SetLastError(ERROR_SUCCESS);
+    const DWORD low = FtpGetFileSize(file, &high);
+    if (low == 0xFFFFFFFF && GetLastError() != ERROR_SUCCESS) {
+        return kFtpSizeUnknown;
+    }
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+}  // namespace
+
+FtpProbeResult ProbeFtpSize(const std::string& server, const std::string& object,
+                            const std::function<bool()>& stopRequested, std::uint64_t& size) {
+    HINTERNET internet = InternetOpenA("Corvanite", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
+                                       INTERNET_FLAG_ASYNC);
+    if (internet == nullptr) {
+        ApplicationMessageBox("InternetOpen Fails!", MB_OK);
+    }
+
+    // No user name and no password: the login is anonymous.
+    HINTERNET connection =
+        internet == nullptr
+            ? nullptr
+            : InternetConnectA(internet, server.c_str(), INTERNET_DEFAULT_FTP_PORT, nullptr,
+                               nullptr, INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
+    if (connection == nullptr) {
+        if (internet == nullptr) {
+            SetLastError(ERROR_INVALID_HANDLE);
+        }
+        ShowConnectFailure();
+        CloseIfOpen(internet);
+        return FtpProbeResult::ConnectFailed;
+    }
+
+    if (stopRequested()) {
+        InternetCloseHandle(connection);
+        InternetCloseHandle(internet);
+        return FtpProbeResult::Stopped;
+    }
+
+    HINTERNET file =
+        FtpOpenFileA(connection, object.c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0);
+    size = FileSize(file);
+
+    CloseIfOpen(file);
+    InternetCloseHandle(connection);
+    InternetCloseHandle(internet);
+    return FtpProbeResult::Sized;
+}

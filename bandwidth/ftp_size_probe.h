@@ -1,0 +1,21 @@
+#pragma once
+
+// Learns the size of a file on an FTP server over a connection of its own: anonymous login,
+// passive mode, always port 21. A failed connection is shown to the user in two boxes.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// What the platform reports when a server cannot tell a file's size.
+constexpr std::uint64_t kFtpSizeUnknown = 0xFFFFFFFF;
+
+enum class FtpProbeResult {
+    Sized,          // the size is known, or kFtpSizeUnknown
+    ConnectFailed,  // the boxes have been shown
+    Stopped,        // the stop poll after connecting found a stop request
+};
+
+// stopRequested is the poll made once the connection stands. Everything the probe opened is
+// closed again when it returns.
+FtpProbeResult ProbeFtpSize(const std::string& server, const std::string& object,
+                            const std::function<bool()>& stopRequested, std::uint64_t& size);

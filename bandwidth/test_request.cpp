@@ -1,0 +1,3 @@
+#include "bandwidth/test_request.h"
+
+std::atomic<int> CancelRequest{0};

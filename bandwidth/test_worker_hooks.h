@@ -1,0 +1,12 @@
+#pragma once
+
+// Lets tests and benchmarks look inside a running test worker without timing tricks. Install
+// the observers while no worker runs; they are called on the worker's thread.
+#include <functional>
+
+// Called at each stop-request poll with its number, 1 to 6, just before CancelRequest is read,
+// so that a test can ask for a stop at exactly that point. Poll 6 comes once per block read.
+void SetTestWorkerPollObserver(std::function<void(int pollPoint)> observer);
+
+// Called as soon as the read that marks the end of the data has returned.
+void SetTestWorkerEndOfDataObserver(std::function<void()> observer);

@@ -1,0 +1,31 @@
+#include "bandwidth/worker_notifier.h"
+
+#include "bandwidth/test_request.h"
+#include "platform/window_messages.h"
+
+void WorkerNotifier::started(std::uint64_t contentLength) {
+    PostMessageA(window_, WM_DOWNLOAD_STARTED, contentLength, 0);
+}
+
+void WorkerNotifier::progress(std::uint64_t blocks) {
+    newest_ = blocks;
+    if (!progressWaiting()) {
+        PostMessageA(window_, WM_DOWNLOAD_PROGRESS, blocks, 0);
+        posted_ = blocks;
+    }
+}
+
+void WorkerNotifier::lastProgress() {
+    if (newest_ != posted_ && !progressWaiting()) {
+        PostMessageA(window_, WM_DOWNLOAD_PROGRESS, newest_, 0);
+        posted_ = newest_;
+    }
+}
+
+void WorkerNotifier::finished(unsigned outcome) {
+    PostMessageA(window_, WM_DOWNLOAD_FINISHED, outcome, 0);
+}
+
+bool WorkerNotifier::progressWaiting() const {
+    return PendingMessages(window_, WM_DOWNLOAD_PROGRESS) != 0;
+}
