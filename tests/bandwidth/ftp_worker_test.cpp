@@ -1,0 +1,136 @@
+// FTP tests: the size probe always speaks to port 21, so each test runs in a private network
+// namespace where the test's own server may listen there.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/app_services.h"
+#include "bandwidth/test_request.h"
+#include "platform/message_box.h"
+#include "tests/bandwidth/worker_harness.h"
+#include "tests/common/message_box_answers.h"
+#include "tests/support/ftp_server.h"
+#include "tests/support/network_namespace.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char* const kReport = "BandWidth_TestRpt.txt";
+
+class FtpWorker : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string why;
+        if (!enterPrivateNetworkNamespace(&why)) {
+            GTEST_SKIP() << "no private network namespace: " << why;
+        }
+        writePatternFile(served.file("probe.bin"), 70000);
+    }
+
+    TempDir served;
+    TempDir program;
+    MessageBoxAnswers boxes;
+};
+
+TEST_F(FtpWorker, ProbeOnPort21GivesTheSize) {
+    FtpServer ftp(served.path(), {.port = 21});
+    const std::string url = "ftp://127.0.0.1/probe.bin";
+
+    const WorkerResult result = RunWorker(url, program.path());
+
+    ExpectWellFormedRun(result, OutcomeFinished);
+    std::uint64_t length = 0;
+    ASSERT_TRUE(StartedWith(result, &length));
+    EXPECT_EQ(length, 70000u);
+    EXPECT_EQ(readFile(program.file("probe.bin")), patternBytes(70000));
+    EXPECT_NE(readFile(program.file(kReport)).find("Bytes Received: 70000.\r\n"),
+              std::string::npos);
+    EXPECT_EQ(boxes.count(), 0u);
+}
+
+TEST_F(FtpWorker, ServerThatCannotTellTheSizeStillDownloads) {
+    FtpServer ftp(served.path(), {.refuseSize = true, .port = 21});
+
+    const WorkerResult result = RunWorker("ftp://127.0.0.1/probe.bin", program.path());
+
+    ExpectWellFormedRun(result, OutcomeFinished);
+    std::uint64_t length = 0;
+    ASSERT_TRUE(StartedWith(result, &length));
+    EXPECT_EQ(length, 0xFFFFFFFFu);
+    EXPECT_EQ(FileSize(program.file("probe.bin")), 70000u);
+}
+
+TEST_F(FtpWorker, ProbeUsesPort21WhateverTheUrlSays) {
+    // Port 21 serves a file of another size under the same name: the length comes from it.
+    TempDir other;
+    writePatternFile(other.file("probe.bin"), 1234);
+    FtpServer onPort21(other.path(), {.port = 21});
+    FtpServer download(served.path());
+
+    const WorkerResult result = RunWorker(download.url("/probe.bin"), program.path());
+
+    ExpectWellFormedRun(result, OutcomeFinished);
+    std::uint64_t length = 0;
+    ASSERT_TRUE(StartedWith(result, &length));
+    EXPECT_EQ(length, 1234u);
+    EXPECT_EQ(FileSize(program.file("probe.bin")), 70000u);
+}
+
+TEST_F(FtpWorker, RefusedAnonymousLoginEndsWith103AfterTwoBoxes) {
+    FtpServer ftp(served.path(), {.anonymous = false, .user = "joe", .password = "pw", .port = 21});
+
+    // The download logs in with the URL's account; the probe tries anonymously.
+    const WorkerResult result = RunWorker("ftp://joe:pw@127.0.0.1/probe.bin", program.path());
+
+    ExpectWellFormedRun(result, OutcomeFtpProbeFailed);
+    ASSERT_EQ(boxes.count(), 2u);
+    const auto calls = boxes.calls();
+    EXPECT_EQ(calls[0].owner, nullptr);
+    EXPECT_EQ(calls[0].caption, "Error");
+    EXPECT_EQ(calls[0].style, MB_OK);
+    EXPECT_EQ(calls[0].text, "InternetConnect Fails: GetLastError returned 12015\n");
+    EXPECT_EQ(calls[1].caption, ApplicationName());
+    EXPECT_EQ(calls[1].style & MB_TYPEMASK, MB_OK);
+    EXPECT_EQ(calls[1].text.rfind("Internet Error: 530", 0), 0u) << calls[1].text;
+    EXPECT_FALSE(FileExists(program.file("probe.bin")));
+    EXPECT_FALSE(FileExists(program.file(kReport)));
+}
+
+TEST_F(FtpWorker, NoServerOnPort21EndsWith103) {
+    FtpServer download(served.path());
+
+    const WorkerResult result = RunWorker(download.url("/probe.bin"), program.path());
+
+    ExpectWellFormedRun(result, OutcomeFtpProbeFailed);
+    ASSERT_EQ(boxes.count(), 2u);
+    const auto calls = boxes.calls();
+    EXPECT_EQ(calls[0].text, "InternetConnect Fails: GetLastError returned 12029\n");
+    EXPECT_EQ(calls[1].text.rfind("Internet Error: ", 0), 0u);
+}
+
+TEST_F(FtpWorker, StopAfterTheProbeConnectsEndsAtPoll3) {
+    FtpServer ftp(served.path(), {.port = 21});
+
+    WorkerResult result;
+    {
+        StopAtPoll stop(3, 2);
+        result = RunWorker("ftp://127.0.0.1/probe.bin", program.path());
+    }
+
+    ExpectWellFormedRun(result, OutcomeCancelled);
+    EXPECT_FALSE(FileExists(program.file("probe.bin")));
+    EXPECT_FALSE(FileExists(program.file(kReport)));
+    EXPECT_EQ(boxes.count(), 0u);
+}
+
+TEST_F(FtpWorker, PollsComeInTheirOrder) {
+    FtpServer ftp(served.path(), {.port = 21});
+    PollRecorder polls;
+    ExpectWellFormedRun(RunWorker("ftp://127.0.0.1/probe.bin", program.path()), OutcomeFinished);
+    EXPECT_EQ(polls.visited(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+}
+
+}  // namespace

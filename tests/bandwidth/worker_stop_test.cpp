@@ -1,0 +1,84 @@
+// A stop request at each poll point: the run ends with the stop value, files made until then
+// stay on disk, and the report's content is unchanged.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "bandwidth/test_request.h"
+#include "tests/bandwidth/worker_harness.h"
+#include "tests/support/nginx_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char* const kReport = "BandWidth_TestRpt.txt";
+const char* const kEarlier = "an earlier report\r\n";
+
+struct StopCase {
+    int poll;
+    int visit;  // which visit of the poll asks for the stop
+    int value;  // 1 leaving the program, 2 cancelling the test
+    bool destinationMade;
+    bool reportOpened;
+};
+
+class TestWorkerStop : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(TestWorkerStop, EndsWithTheStopValue) {
+    const StopCase& c = GetParam();
+    TempDir served;
+    TempDir program;
+    writePatternFile(served.file("stop.bin"), 20000);
+    NginxServer nginx(served.path());
+    if (c.reportOpened) {
+        writeFile(program.file(kReport), kEarlier);
+    }
+
+    WorkerResult result;
+    {
+        StopAtPoll stop(c.poll, c.value, c.visit);
+        result = RunWorker(nginx.url("/stop.bin"), program.path());
+    }
+
+    ExpectWellFormedRun(result, static_cast<unsigned>(c.value));
+    std::uint64_t length = 0;
+    EXPECT_EQ(StartedWith(result, &length), c.reportOpened);
+    EXPECT_EQ(FileExists(program.file("stop.bin")), c.destinationMade);
+    if (c.reportOpened) {
+        EXPECT_EQ(readFile(program.file(kReport)), kEarlier);
+    } else {
+        EXPECT_FALSE(FileExists(program.file(kReport)));
+    }
+    if (c.destinationMade) {
+        // The blocks counted before the stop are on disk; the block read at the stop is not.
+        const auto counts = ProgressCounts(result);
+        const std::string saved = readFile(program.file("stop.bin"));
+        EXPECT_TRUE(matchesPattern(saved.data(), saved.size()));
+        const auto blocksWritten = static_cast<std::uint64_t>(c.poll == 6 ? c.visit - 1 : 0);
+        if (blocksWritten == 0) {
+            EXPECT_TRUE(saved.empty());
+            EXPECT_TRUE(counts.empty());
+        } else {
+            // Progress is posted only once the last one was taken, so it may lag behind.
+            ASSERT_FALSE(counts.empty());
+            EXPECT_LE(counts.back(), blocksWritten);
+            EXPECT_GE(saved.size(), blocksWritten);
+            EXPECT_LE(saved.size(), 1024u * blocksWritten);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Polls, TestWorkerStop,
+    ::testing::Values(StopCase{1, 1, 2, false, false}, StopCase{2, 1, 2, false, false},
+                      StopCase{4, 1, 1, false, false}, StopCase{5, 1, 2, true, true},
+                      StopCase{6, 1, 2, true, true}, StopCase{6, 4, 1, true, true}),
+    [](const auto& info) {
+        return "Poll" + std::to_string(info.param.poll) + "Visit" +
+               std::to_string(info.param.visit) + "Value" + std::to_string(info.param.value);
+    });
+
+}  // namespace
