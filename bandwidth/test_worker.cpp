@@ -49,7 +49,11 @@ public:
 
 struct RemoteFileCloser {
     void operator()(CStdioFile* file) const {
-        file->Close();
+        try {
+            file->Close();
+        } catch (CException* e) {
+            e->Delete();  // a file opened for reading has nothing left to lose
+        }
         delete file;
     }
 };
