@@ -1,0 +1,60 @@
+#include "bandwidth/worker_notifier.h"
+
+#include <gtest/gtest.h>
+
+#include "bandwidth/test_request.h"
+#include "tests/common/queue_target.h"
+
+namespace {
+
+std::vector<PostedMessage> Posted(const QueueTarget& window) {
+    return window.all();
+}
+
+TEST(WorkerNotifier, KeepsAtMostOneProgressWaiting) {
+    QueueTarget window;
+    WorkerNotifier notifier(window.window());
+
+    notifier.started(5000000000ULL);
+    notifier.progress(1);
+    notifier.progress(2);  // the first still waits: held back
+    ASSERT_EQ(window.take()->message, WM_DOWNLOAD_STARTED);
+    ASSERT_EQ(window.take()->wParam, 1u);
+    notifier.progress(3);  // taken: the newest count goes out
+    notifier.progress(4);
+    notifier.lastProgress();  // 3 still waits: nothing more
+    ASSERT_EQ(window.take()->wParam, 3u);
+    notifier.lastProgress();  // now the held-back 4 goes out
+    notifier.lastProgress();  // and only once
+    notifier.finished(0);
+
+    EXPECT_EQ(Posted(window), (std::vector<PostedMessage>{
+                                  {WM_DOWNLOAD_STARTED, 5000000000ULL, 0},
+                                  {WM_DOWNLOAD_PROGRESS, 1, 0},
+                                  {WM_DOWNLOAD_PROGRESS, 3, 0},
+                                  {WM_DOWNLOAD_PROGRESS, 4, 0},
+                                  {WM_DOWNLOAD_FINISHED, 0, 0},
+                              }));
+}
+
+TEST(WorkerNotifier, FinishedIsPostedEvenWhileProgressWaits) {
+    QueueTarget window;
+    WorkerNotifier notifier(window.window());
+    notifier.progress(1);
+    notifier.progress(2);
+    notifier.finished(OutcomeCancelled);
+    EXPECT_EQ(Posted(window), (std::vector<PostedMessage>{
+                                  {WM_DOWNLOAD_PROGRESS, 1, 0},
+                                  {WM_DOWNLOAD_FINISHED, OutcomeCancelled, 0},
+                              }));
+}
+
+TEST(WorkerNotifier, WindowThatIsGoneIsNoFailure) {
+    WorkerNotifier notifier(0);
+    notifier.started(1);
+    notifier.progress(1);
+    notifier.lastProgress();
+    notifier.finished(0);
+}
+
+}  // namespace
