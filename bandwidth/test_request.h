@@ -31,6 +31,6 @@ enum TestOutcome : unsigned {
     OutcomeNoRemoteFile = 108,
 };
 
-constexpr UINT WM_DOWNLOAD_STARTED = WM_USER + 101;  // wParam: content length in bytes
+constexpr UINT WM_DOWNLOAD_STARTED = WM_USER + 101;   // wParam: content length in bytes
 constexpr UINT WM_DOWNLOAD_PROGRESS = WM_USER + 102;  // wParam: blocks read so far
 constexpr UINT WM_DOWNLOAD_FINISHED = WM_USER + 103;  // wParam: TestOutcome; the last message

@@ -128,6 +128,9 @@ unsigned TestRun::open() {
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
+    if (const auto& filter = test_worker_hooks::RemoteFileFilter()) {
+        remote_.reset(filter(remote_.release()));
+    }
 
     if (stopRequested(1)) {
         return endStopped();

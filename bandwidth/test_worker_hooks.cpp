@@ -7,6 +7,7 @@
 namespace {
 std::function<void(int)> pollObserver;
 std::function<void()> endOfDataObserver;
+std::function<CStdioFile*(CStdioFile*)> remoteFileFilter;
 }  // namespace
 
 void SetTestWorkerPollObserver(std::function<void(int pollPoint)> observer) {
@@ -17,11 +18,18 @@ void SetTestWorkerEndOfDataObserver(std::function<void()> observer) {
     endOfDataObserver = std::move(observer);
 }
 
+void SetTestWorkerRemoteFileFilter(std::function<CStdioFile*(CStdioFile* opened)> filter) {
+    remoteFileFilter = std::move(filter);
+}
+
 namespace test_worker_hooks {
 const std::function<void(int)>& PollObserver() {
     return pollObserver;
 }
 const std::function<void()>& EndOfDataObserver() {
     return endOfDataObserver;
+}
+const std::function<CStdioFile*(CStdioFile*)>& RemoteFileFilter() {
+    return remoteFileFilter;
 }
 }  // namespace test_worker_hooks

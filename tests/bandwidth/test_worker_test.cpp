@@ -12,6 +12,7 @@
 
 #include "bandwidth/test_request.h"
 #include "bandwidth/test_worker_hooks.h"
+#include "framework/stdio_file.h"
 #include "tests/bandwidth/worker_harness.h"
 #include "tests/support/loopback.h"
 #include "tests/support/nginx_server.h"
@@ -291,6 +292,40 @@ TEST(TestWorker, ReportHeldByAnotherWriterEndsWith107) {
     EXPECT_TRUE(FileExists(program.file("f.bin")));
     EXPECT_EQ(FileSize(program.file("f.bin")), 0u);
     EXPECT_EQ(readFile(program.file(kReport)), "other writer's");
+}
+
+// Opening yields no file object: the platform here always gives one for the URLs it opens, so
+// the test takes the file away through the worker's filter.
+class NoRemoteFile {
+public:
+    explicit NoRemoteFile(int stopValue = 0) {
+        SetTestWorkerRemoteFileFilter([stopValue](CStdioFile* opened) -> CStdioFile* {
+            delete opened;
+            CancelRequest = stopValue;  // as if asked for while the URL was being opened
+            return nullptr;
+        });
+    }
+    ~NoRemoteFile() {
+        SetTestWorkerRemoteFileFilter({});
+        CancelRequest = 0;
+    }
+};
+
+TEST(TestWorker, NoRemoteFileEndsWith108) {
+    ScriptedHttpServer http;
+    TempDir program;
+    NoRemoteFile none;
+    const WorkerResult result = RunWorker(http.url("/data?size=10&n=/f.bin"), program.path());
+    ExpectWellFormedRun(result, OutcomeNoRemoteFile);
+    EXPECT_FALSE(FileExists(program.file("f.bin")));
+}
+
+TEST(TestWorker, StopDuringTheOpenComesBeforeTheMissingFile) {
+    ScriptedHttpServer http;
+    TempDir program;
+    NoRemoteFile none(1);
+    const WorkerResult result = RunWorker(http.url("/data?size=10&n=/f.bin"), program.path());
+    ExpectWellFormedRun(result, OutcomeExitRequested);
 }
 
 TEST(TestWorker, WaitForTestWorkersWaitsForTheLastClose) {

@@ -5,7 +5,10 @@
 #include <memory>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +37,54 @@ WorkerResult RunWorker(const std::string& url, const std::string& programDirecto
     worker.join();
     result.messages = window.all();
     return result;
+}
+
+namespace {
+
+// Keeps what is posted, takes nothing, and runs a check as the finished notification arrives.
+class FinishWatcher final : public MessageTarget {
+public:
+    explicit FinishWatcher(const std::function<void()>& atFinished)
+        : atFinished_(atFinished), window_(RegisterWindow(this)) {}
+    ~FinishWatcher() override { UnregisterWindow(window_); }
+
+    HWND window() const { return window_; }
+    std::vector<PostedMessage> messages() const { return messages_; }
+
+    void deliver(UINT message, WPARAM wParam, LPARAM lParam) override {
+        messages_.push_back({message, wParam, lParam});
+        if (message == WM_DOWNLOAD_FINISHED) {
+            atFinished_();
+        }
+    }
+
+private:
+    std::function<void()> atFinished_;
+    std::vector<PostedMessage> messages_;
+    HWND window_;
+};
+
+}  // namespace
+
+WorkerResult RunWorkerWatchingFinish(const std::string& url, const std::string& programDirectory,
+                                     const std::function<void()>& atFinished) {
+    FinishWatcher window(atFinished);
+    TestRequest request{window.window(), url, programDirectory};
+    WorkerResult result;
+    std::thread worker([&] { result.returned = TestWorker(&request); });
+    worker.join();
+    result.messages = window.messages();
+    return result;
+}
+
+bool WriteLockFree(const std::string& path) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return free;
 }
 
 StopAtPoll::StopAtPoll(int pollPoint, int value, int count) {

@@ -4,6 +4,7 @@
 // going to a window that takes them as they come. Also the stop-at-a-poll test hook and the
 // checks that every run must pass.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ struct WorkerResult {
 // false the window never takes a message, as a window that is busy elsewhere.
 WorkerResult RunWorker(const std::string& url, const std::string& programDirectory,
                        bool takeMessages = true);
+
+// Runs one test with a window that takes nothing and calls atFinished on the worker's thread
+// the moment the finished notification is posted: what holds then held before it.
+WorkerResult RunWorkerWatchingFinish(const std::string& url, const std::string& programDirectory,
+                                     const std::function<void()>& atFinished);
+
+// Whether no writer of the system holds the file: its write lock can be had at once.
+bool WriteLockFree(const std::string& path);
 
 // Asks for a stop with value at the count-th visit of pollPoint, for the object's lifetime.
 class StopAtPoll {

@@ -7,6 +7,7 @@
 #include "bandwidth/test_request.h"
 #include "tests/bandwidth/worker_harness.h"
 #include "tests/support/nginx_server.h"
+#include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -80,5 +81,63 @@ INSTANTIATE_TEST_SUITE_P(
         return "Poll" + std::to_string(info.param.poll) + "Visit" +
                std::to_string(info.param.visit) + "Value" + std::to_string(info.param.value);
     });
+
+}  // namespace
+
+namespace {
+
+// Every ending but success closes the files before the finished notification.
+TEST(TestWorkerRelease, FilesAreClosedBeforeAStopIsReported) {
+    for (int poll : {5, 6}) {
+        TempDir served;
+        TempDir program;
+        writePatternFile(served.file("r.bin"), 20000);
+        NginxServer nginx(served.path());
+        bool destinationFree = false;
+        bool reportFree = false;
+        StopAtPoll stop(poll, 2, poll == 6 ? 3 : 1);
+        const WorkerResult result =
+            RunWorkerWatchingFinish(nginx.url("/r.bin"), program.path(), [&] {
+                destinationFree = WriteLockFree(program.file("r.bin"));
+                reportFree = WriteLockFree(program.file(kReport));
+            });
+        SCOPED_TRACE(poll);
+        ExpectWellFormedRun(result, OutcomeCancelled);
+        EXPECT_TRUE(destinationFree);
+        EXPECT_TRUE(reportFree);
+    }
+}
+
+TEST(TestWorkerRelease, FilesAreClosedBeforeAFailureIsReported) {
+    ScriptedHttpServer http;
+    TempDir program;
+    bool destinationFree = false;
+    bool reportFree = false;
+    const WorkerResult result = RunWorkerWatchingFinish(
+        http.url("/drop?size=100000&after=30000&n=/d.bin"), program.path(), [&] {
+            destinationFree = WriteLockFree(program.file("d.bin"));
+            reportFree = WriteLockFree(program.file(kReport));
+        });
+    ExpectWellFormedRun(result, OutcomeOpenUrlException);
+    EXPECT_TRUE(destinationFree);
+    EXPECT_TRUE(reportFree);
+}
+
+TEST(TestWorkerRelease, SuccessHasBothFilesWrittenBeforeItIsReported) {
+    TempDir served;
+    TempDir program;
+    writePatternFile(served.file("w.bin"), 300000);
+    NginxServer nginx(served.path());
+    std::string savedAtFinish;
+    std::string reportAtFinish;
+    const WorkerResult result = RunWorkerWatchingFinish(nginx.url("/w.bin"), program.path(), [&] {
+        savedAtFinish = readFile(program.file("w.bin"));
+        reportAtFinish = readFile(program.file(kReport));
+    });
+    ExpectWellFormedRun(result, OutcomeFinished);
+    EXPECT_EQ(savedAtFinish, patternBytes(300000));
+    EXPECT_NE(reportAtFinish.find("Bytes Received: 300000.\r\n"), std::string::npos);
+    EXPECT_EQ(readFile(program.file(kReport)), reportAtFinish);
+}
 
 }  // namespace
