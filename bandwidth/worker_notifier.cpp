@@ -9,16 +9,15 @@ void WorkerNotifier::started(std::uint64_t contentLength) {
 
 void WorkerNotifier::progress(std::uint64_t blocks) {
     newest_ = blocks;
-    if (!progressWaiting()) {
-        PostMessageA(window_, WM_DOWNLOAD_PROGRESS, blocks, 0);
-        posted_ = blocks;
+    const auto now = clock_();
+    if ((!anyPosted_ || now - lastPosted_ >= kProgressInterval) && !progressWaiting()) {
+        postProgress(now);
     }
 }
 
 void WorkerNotifier::lastProgress() {
     if (newest_ != posted_ && !progressWaiting()) {
-        PostMessageA(window_, WM_DOWNLOAD_PROGRESS, newest_, 0);
-        posted_ = newest_;
+        postProgress(clock_());
     }
 }
 
@@ -28,4 +27,11 @@ void WorkerNotifier::finished(unsigned outcome) {
 
 bool WorkerNotifier::progressWaiting() const {
     return PendingMessages(window_, WM_DOWNLOAD_PROGRESS) != 0;
+}
+
+void WorkerNotifier::postProgress(std::chrono::steady_clock::time_point now) {
+    PostMessageA(window_, WM_DOWNLOAD_PROGRESS, newest_, 0);
+    posted_ = newest_;
+    lastPosted_ = now;
+    anyPosted_ = true;
 }

@@ -1,16 +1,26 @@
 #pragma once
 
 // Posts a test's three notifications to the dialog's window. Progress is kept from flooding
-// the window: a new progress notification is posted only once the window has taken the last
-// one, and it carries the newest block count. The started and finished notifications are
-// always posted.
+// the window: a progress notification is posted only once the window has taken the last one
+// and a short while has passed since it, and it carries the newest block count. The started
+// and finished notifications are always posted.
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "platform/win_types.h"
 
 class WorkerNotifier {
 public:
-    explicit WorkerNotifier(HWND window) : window_(window) {}
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    // Progress goes out at most this often: a bar is not redrawn faster, and waking the
+    // window for every block of 1 KiB would cost the download a third of its speed.
+    static constexpr std::chrono::milliseconds kProgressInterval{10};
+
+    explicit WorkerNotifier(HWND window, Clock clock = std::chrono::steady_clock::now)
+        : window_(window), clock_(std::move(clock)) {}
 
     void started(std::uint64_t contentLength);
     void progress(std::uint64_t blocks);
@@ -21,8 +31,12 @@ public:
 
 private:
     bool progressWaiting() const;
+    void postProgress(std::chrono::steady_clock::time_point now);
 
     HWND window_;
+    Clock clock_;
     std::uint64_t newest_ = 0;
     std::uint64_t posted_ = 0;
+    bool anyPosted_ = false;
+    std::chrono::steady_clock::time_point lastPosted_{};
 };
