@@ -61,6 +61,16 @@ bool DestinationFile::write(const void* data, std::size_t size) {
     return true;
 }
 
+char* DestinationFile::space(std::size_t size) {
+    if (fd_ < 0 || failed_ || size > kBufferSize) {
+        return nullptr;
+    }
+    if (used_ + size > kBufferSize && !flush()) {
+        return nullptr;
+    }
+    return buffer_.get() + used_;
+}
+
 bool DestinationFile::flush() {
     if (fd_ < 0 || failed_) {
         return false;

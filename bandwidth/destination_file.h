@@ -24,14 +24,22 @@ public:
 
     // False once a write to the system has failed (for instance, the disk is full).
     bool write(const void* data, std::size_t size);
+    // Room for up to size bytes (at most the buffer's size) at the end of the file's own
+    // buffer, so that a block can be read straight into it; null once a write has failed.
+    // Nothing placed there counts as written until commit.
+    char* space(std::size_t size);
+    // Writes the first size bytes placed in the room that space gave.
+    void commit(std::size_t size) { used_ += size; }
     // Hands everything written so far to the system.
     bool flush();
     // Flushes what it can, then releases the file. Does nothing when no file is open.
     void close();
 
 private:
+public:
     static constexpr std::size_t kBufferSize = 128 * 1024;
 
+private:
     bool writeOut(const char* data, std::size_t size);
 
     int fd_ = -1;

@@ -214,22 +214,28 @@ unsigned TestRun::openLocalFiles() {
 }
 
 unsigned TestRun::download() {
-    char buffer[kBlockSize];
     std::uint64_t blocks = 0;
     std::uint64_t bytes = 0;
     const auto& pollObserver = test_worker_hooks::PollObserver();
     try {
-        for (UINT n = remote_->Read(buffer, kBlockSize); n != 0;
-             n = remote_->Read(buffer, kBlockSize)) {
+        // Each block is read straight into the destination's buffer: writing it is then
+        // only counting it in.
+        for (;;) {
+            char* block = destination_.space(kBlockSize);
+            if (block == nullptr) {
+                return end(OutcomeDestinationFailed);
+            }
+            const UINT n = remote_->Read(block, kBlockSize);
+            if (n == 0) {
+                break;
+            }
             if (pollObserver) {
                 pollObserver(6);
             }
             if (CancelRequest.load() != 0) {
                 return endStopped();
             }
-            if (!destination_.write(buffer, n)) {
-                return end(OutcomeDestinationFailed);
-            }
+            destination_.commit(n);
             bytes += n;
             notifier_.progress(++blocks);
         }

@@ -1,5 +1,7 @@
 #include "bandwidth/destination_file.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include <fcntl.h>
@@ -87,6 +89,30 @@ TEST(DestinationFile, HoldsTheWriteLockWhileOpen) {
     file.close();
     EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
     close(other);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DestinationFile, BlocksReadIntoItsRoomCountOnlyOnceCommitted) {
+    TempDir dir;
+    DestinationFile file;
+    ASSERT_TRUE(file.open(dir.file("room.bin")));
+    const std::string data = patternBytes(300000);
+    std::size_t at = 0;
+    while (at < data.size()) {
+        char* room = file.space(1024);
+        ASSERT_NE(room, nullptr);
+        const std::size_t n = std::min<std::size_t>(1000, data.size() - at);
+        std::memcpy(room, data.data() + at, n);
+        file.commit(n);
+        at += n;
+    }
+    std::memcpy(file.space(1024), "dropped", 7);  // placed, never committed
+    file.close();
+    EXPECT_EQ(readFile(dir.file("room.bin")), data);
+    EXPECT_EQ(file.space(1024), nullptr);
 }
 
 }  // namespace
