@@ -168,6 +168,7 @@ int main(int argc, char** argv) {
     std::vector<double> workerTimes;
     std::vector<double> curlTimes;
     double worstDelay = 0;
+    std::vector<double> delays;
     for (int i = 0; i < runs; ++i) {
         double worker = 0;
         double curl = 0;
@@ -175,6 +176,7 @@ int main(int argc, char** argv) {
             const WorkerRun run = runWorker(url, program.path());
             worker = run.seconds;
             worstDelay = std::max(worstDelay, run.finishedDelayMs);
+            delays.push_back(run.finishedDelayMs);
             std::remove(program.file("big.bin").c_str());
         };
         auto oneCurl = [&] {
@@ -207,7 +209,7 @@ int main(int argc, char** argv) {
                 ratio <= 1.05 ? "ok" : "OVER");
     std::printf("peak memory: %.1f MiB (%.1f MiB before the runs; limit 64) %s\n", peak / 1024.0,
                 peakBefore / 1024.0, peak < 64 * 1024 ? "ok" : "OVER");
-    std::printf("last read to finished notification: worst %.3f ms (limit 10) %s\n", worstDelay,
-                worstDelay <= 10 ? "ok" : "OVER");
+    std::printf("last read to finished notification: median %.3f ms, worst %.3f ms (limit 10) %s\n",
+                median(delays), worstDelay, worstDelay <= 10 ? "ok" : "OVER");
     return ratio <= 1.05 && peak < 64 * 1024 && worstDelay <= 10 ? 0 : 1;
 }

@@ -179,6 +179,16 @@ TEST(TestWorker, LocalFileUrlIsNotAServiceItTests) {
     EXPECT_FALSE(FileExists(program.file("local.bin")));
 }
 
+TEST(TestWorker, HttpsServerNobodyTrustsEndsWith100) {
+    TempDir served;
+    TempDir program;
+    writePatternFile(served.file("tls.bin"), 100);
+    NginxServer nginx(served.path(), {.tls = true});
+    const WorkerResult result = RunWorker(nginx.httpsUrl("/tls.bin"), program.path());
+    ExpectWellFormedRun(result, OutcomeOpenUrlException);
+    EXPECT_FALSE(FileExists(program.file("tls.bin")));
+}
+
 TEST(TestWorker, UrlThatOpensButDoesNotSplitEndsWith101) {
     // A path longer than the splitter's room: the request still goes out.
     ScriptedHttpServer http;
