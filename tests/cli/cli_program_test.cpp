@@ -250,7 +250,7 @@ TEST(CancelledTest, ASecondCtrlCQuitsAtOnceWhileTheWorkerIsBlocked) {
     CliFolder folder;
     // The server takes the request and never answers: the worker waits in the URL's opening,
     // where no stop request is polled.
-    CliProcess cli(folder.program(), {http.url("/stallheaders/x.bin")});
+    CliProcess cli(folder.program(), {http.url("/stallheaders?name=x.bin")});
     ASSERT_TRUE(testsupport::waitUntil([&] { return http.requests().size() == 1; }));
     cli.signal(SIGINT);
     ASSERT_TRUE(testsupport::waitUntil(

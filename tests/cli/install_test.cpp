@@ -96,6 +96,14 @@ TEST(Install, PutsTheDialogInTheDesktopsMenu) {
     EXPECT_EQ(EntryValue(entry, "X-Corvanite-Version"), "2.2.0.0");
     EXPECT_NE(EntryValue(entry, "Comment").find("Corvanite Test Tool 2.2.0.0"), std::string::npos);
 
+    // "$" stays special inside quotes, and "%" starts a field code: both are escaped.
+    const std::string odd = base.file("a$b%c");
+    ASSERT_EQ(Install(odd).status, 0);
+    const std::string oddEntry =
+        "\n" + testsupport::readFile(odd + "/share/applications/corvanite.desktop");
+    EXPECT_EQ(EntryValue(oddEntry, "Exec"),
+              "\"" + base.path() + "/a\\\\$b%%c/opt/corvanite/Corvanite\"");
+
     if (fs::exists("/usr/bin/desktop-file-validate")) {
         const CliExit validate = RunCli("/usr/bin/desktop-file-validate", {entryPath});
         EXPECT_EQ(validate.status, 0) << validate.out << validate.err;
