@@ -80,6 +80,59 @@ struct Run {
     std::optional<std::uint64_t> reportOffset;
 };
 
+// Takes the worker's notifications until the finished one, drawing the progress as it goes.
+void TakeUntilFinished(CliWindow& window, ProgressView& view, Run& run) {
+    auto nextLook = Clock::now() + kLookInterval;
+    while (!run.finished) {
+        if (const auto taken = window.take(nextLook)) {
+            switch (taken->message) {
+                case WM_DOWNLOAD_STARTED:
+                    run.started = taken;
+                    view.started(taken->wParam, taken->postedAt);
+                    break;
+                case WM_DOWNLOAD_PROGRESS:
+                    view.progress(taken->wParam, taken->postedAt);
+                    break;
+                case WM_DOWNLOAD_FINISHED:
+                    run.finished = taken;
+                    break;
+                default:
+                    break;
+            }
+        }
+        const auto now = Clock::now();
+        if (now >= nextLook) {
+            view.tick(now);
+            nextLook = now + kLookInterval;
+        }
+    }
+}
+
+// What the run comes to: the dialog's status text, and for a finished test the report block
+// and the precise figures.
+TestResult ResultOf(const Run& run, const std::string& url, const std::string& directory,
+                    const std::string& reportPath) {
+    TestResult result;
+    result.url = url;
+    result.outcome = static_cast<unsigned>(run.finished->wParam);
+    result.status = OutcomeText(result.outcome);
+    if (run.started) {
+        result.startTime = Iso8601Local(run.started->postedAtWallClock);
+    }
+    if (result.outcome == OutcomeFinished && run.started) {
+        result.interval = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            run.finished->postedAt - run.started->postedAt);
+        if (run.reportOffset) {
+            result.report = ReadReportBlock(reportPath, *run.reportOffset);
+        }
+        result.bytes = result.report ? BytesReceivedOf(*result.report) : std::nullopt;
+        if (!result.bytes) {
+            result.bytes = FileSizeOf(DestinationPath(url, directory));
+        }
+    }
+    return result;
+}
+
 }  // namespace
 
 int RunCli(const CliOptions& options, const std::string& programName) {
@@ -115,51 +168,11 @@ int RunCli(const CliOptions& options, const std::string& programName) {
         return ExitInternal;
     }
 
-    auto nextLook = Clock::now() + kLookInterval;
-    while (!run.finished) {
-        if (const auto taken = window.take(nextLook)) {
-            switch (taken->message) {
-                case WM_DOWNLOAD_STARTED:
-                    run.started = taken;
-                    view.started(taken->wParam, taken->postedAt);
-                    break;
-                case WM_DOWNLOAD_PROGRESS:
-                    view.progress(taken->wParam, taken->postedAt);
-                    break;
-                case WM_DOWNLOAD_FINISHED:
-                    run.finished = taken;
-                    break;
-                default:
-                    break;
-            }
-        }
-        const auto now = Clock::now();
-        if (now >= nextLook) {
-            view.tick(now);
-            nextLook = now + kLookInterval;
-        }
-    }
+    TakeUntilFinished(window, view, run);
     // The worker closes the report right after its finished notification.
     worker.join();
 
-    TestResult result;
-    result.url = *url;
-    result.outcome = static_cast<unsigned>(run.finished->wParam);
-    result.status = OutcomeText(result.outcome);
-    if (run.started) {
-        result.startTime = Iso8601Local(run.started->postedAtWallClock);
-    }
-    if (result.outcome == OutcomeFinished && run.started) {
-        result.interval = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            run.finished->postedAt - run.started->postedAt);
-        if (run.reportOffset) {
-            result.report = ReadReportBlock(reportPath, *run.reportOffset);
-        }
-        result.bytes = result.report ? BytesReceivedOf(*result.report) : std::nullopt;
-        if (!result.bytes) {
-            result.bytes = FileSizeOf(DestinationPath(*url, directory));
-        }
-    }
+    const TestResult result = ResultOf(run, *url, directory, reportPath);
     if (result.bytes && result.interval) {
         const auto kibibytes = KibibytesPerSecond(*result.bytes, *result.interval);
         view.finished(result.bytes, kibibytes ? std::optional(*kibibytes * 1024) : std::nullopt);
