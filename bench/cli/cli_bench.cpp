@@ -115,8 +115,12 @@ CliRun RunCliOnTerminal(const std::string& program, const std::string& url) {
     // The slave side closed with the program; the reader ends on EIO.
     reader.join();
     ::close(terminal.master);
-    return {timing, static_cast<std::size_t>(std::count(drawn.begin(), drawn.end(), '\r')),
-            drawn.size()};
+    // The terminal turns each line end into CR LF; a redraw is a CR of the program's own.
+    std::size_t redraws = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        redraws += drawn[i] == '\r' && (i + 1 == drawn.size() || drawn[i + 1] != '\n');
+    }
+    return {timing, redraws, drawn.size()};
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ CliFolder::CliFolder(const std::string& program) {
     std::filesystem::copy_file(program, this->program());
 }
 
-CliProcess::CliProcess(const std::string& program, const std::vector<std::string>& arguments) {
+CliProcess::CliProcess(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::string& terminal) {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> args;
@@ -34,8 +35,12 @@ CliProcess::CliProcess(const std::string& program, const std::vector<std::string
     const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     const int out =
         ::open(output_.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const int err =
-        ::open(output_.file("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err = terminal.empty() ? ::open(output_.file("err").c_str(),
+                                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
+                                     : ::open(terminal.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (!terminal.empty()) {
+        testsupport::writeFile(output_.file("err"), "");  // err() then reads nothing
+    }
     if (in < 0 || out < 0 || err < 0) {
         throw std::runtime_error("cannot open the output files of " + program);
     }

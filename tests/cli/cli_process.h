@@ -42,7 +42,10 @@ struct CliExit {
 
 class CliProcess {
 public:
-    CliProcess(const std::string& program, const std::vector<std::string>& arguments);
+    // terminal: when given, the path of a terminal (a pseudo-terminal's slave side) that
+    // takes the program's standard error instead of a file.
+    CliProcess(const std::string& program, const std::vector<std::string>& arguments,
+               const std::string& terminal = {});
     // Kills the program if it still runs.
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;

@@ -1,11 +1,16 @@
 // corvanite-cli as a user runs it: a copy in a folder of its own, against loopback servers.
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <ostream>
 #include <regex>
+#include <stdexcept>
 #include <string>
+#include <thread>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -279,6 +284,92 @@ TEST(FtpTest, TheSizeProbesBoxesBecomeLinesOnStandardError) {
         exit.err, std::regex("\nError: InternetConnect Fails: GetLastError returned \\d+\n")))
         << exit.err;
     EXPECT_NE(exit.err.find("\ncorvanite-cli: Internet Error: "), std::string::npos) << exit.err;
+}
+
+// A pseudo-terminal whose screen side is read into a text as a terminal emulator would.
+class Terminal {
+public:
+    Terminal() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+            throw std::runtime_error("no pseudo-terminal");
+        }
+        slave_ = ::ptsname(master_);
+        reader_ = std::thread([this] {
+            char buffer[4096];
+            // Ends with EIO once the last program holding the terminal is gone.
+            for (ssize_t n; (n = ::read(master_, buffer, sizeof buffer)) > 0;) {
+                std::lock_guard lock(lock_);
+                screen_.append(buffer, static_cast<std::size_t>(n));
+            }
+        });
+    }
+    ~Terminal() {
+        finish();
+        ::close(master_);
+    }
+
+    // Everything shown, once every program holding the terminal has ended.
+    std::string finish() {
+        if (reader_.joinable()) {
+            reader_.join();
+        }
+        return screen();
+    }
+
+    const std::string& slave() const { return slave_; }
+    std::string screen() {
+        std::lock_guard lock(lock_);
+        return screen_;
+    }
+
+private:
+    int master_ = -1;
+    std::string slave_;
+    std::mutex lock_;
+    std::string screen_;
+    std::thread reader_;
+};
+
+// Returns to the line's start that are not the terminal's own for a line end.
+std::size_t Redraws(const std::string& screen) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < screen.size(); ++i) {
+        if (screen[i] == '\r' && (i + 1 == screen.size() || screen[i + 1] != '\n')) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST(TerminalProgress, TheBarIsRedrawnInPlaceAtMostTenTimesASecond) {
+    clitest::TrickleServer trickle;
+    CliFolder folder;
+    std::string screen;
+    CliExit exit;
+    double seconds = 0;
+    {
+        Terminal terminal;
+        const auto start = std::chrono::steady_clock::now();
+        CliProcess cli(folder.program(), {trickle.url("/slow.bin")}, terminal.slave());
+        ASSERT_TRUE(testsupport::waitUntil([&] { return Redraws(terminal.screen()) >= 5; },
+                                           std::chrono::seconds(60)))
+            << terminal.screen();
+        cli.signal(SIGINT);
+        exit = cli.wait();
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        screen = terminal.finish();
+    }
+    ASSERT_TRUE(exit.exited);
+    EXPECT_EQ(exit.status, 2);
+    EXPECT_EQ(exit.out, "Downloading is broken by user.\n");
+
+    // A busy machine may redraw less often, never more.
+    EXPECT_LE(static_cast<double>(Redraws(screen)), seconds * 10 + 2) << seconds << " s";
+    // Redrawn in place: the same line each time, as wide as the terminal allows.
+    EXPECT_EQ(screen.rfind("Testing " + trickle.url("/slow.bin") + "\r\nConnecting...\r\n", 0), 0u)
+        << screen;
+    EXPECT_NE(screen.find("\r  0% [---"), std::string::npos) << screen;
 }
 
 TEST_F(ServedFile, WithNoUrlTheFirstEntryOfTheListFileIsTested) {
