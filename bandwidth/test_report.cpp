@@ -93,7 +93,9 @@ bool TestReport::finish(std::uint64_t bytes) {
     block_ += rule;
     block_ += "\n\n";
 
-    // Appended where the file ends now, and on the disk before the test counts as finished.
+    // Appended where the file ends now, and handed to the system before the test counts as
+    // finished: from then on the block outlives this process however it ends. No disk sync
+    // here: it would wait for the whole download to reach the disk first.
     // A block that cannot be written whole is taken out again: the lock keeps every other
     // writer of the system away, so cutting back to the old end loses nothing of theirs.
     std::uint64_t oldEnd = 0;
@@ -102,7 +104,7 @@ bool TestReport::finish(std::uint64_t bytes) {
         oldEnd = file_->SeekToEnd();
         positioned = true;
         file_->WriteString(block_);
-        file_->Commit();
+        file_->Flush();
     } catch (CException* e) {
         e->Delete();
         if (positioned) {

@@ -37,7 +37,7 @@ public:
     // start of the timed interval.
     void begin(const std::string& url);
     // Reads the end of the timed interval, completes the block and appends it. True only
-    // once the whole block is on the disk; on false the file is as it was before.
+    // once the whole block is in the file; on false the file is as it was before.
     bool finish(std::uint64_t bytes);
     // Closes the file, dropping a block that was begun and not finished. Never raises.
     void close();

@@ -16,7 +16,9 @@ void WorkerNotifier::progress(std::uint64_t blocks) {
 }
 
 void WorkerNotifier::lastProgress() {
-    if (newest_ != posted_ && !progressWaiting()) {
+    // Posted even when an older count still waits: otherwise the bar would stop short of
+    // the end. This is the run's last progress, so at most two ever wait, and only here.
+    if (newest_ != posted_) {
         postProgress(clock_());
     }
 }

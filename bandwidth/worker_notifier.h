@@ -24,8 +24,8 @@ public:
 
     void started(std::uint64_t contentLength);
     void progress(std::uint64_t blocks);
-    // Posts the newest count if it was held back and nothing is waiting, so that the
-    // progress bar ends at the count that the finished notification follows.
+    // Posts the newest count if it was held back, even behind one that still waits, so that
+    // the progress bar ends at the count that the finished notification follows.
     void lastProgress();
     void finished(unsigned outcome);
 

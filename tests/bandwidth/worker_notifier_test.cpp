@@ -32,10 +32,10 @@ TEST(WorkerNotifier, KeepsAtMostOneProgressWaiting) {
     notifier.progress(3);  // taken: the newest count goes out
     clock.now += milliseconds(50);
     notifier.progress(4);
-    notifier.lastProgress();  // 3 still waits: nothing more
-    ASSERT_EQ(window.take()->wParam, 3u);
-    notifier.lastProgress();  // now the held-back 4 goes out
+    notifier.lastProgress();  // the held-back 4 goes out behind the waiting 3
     notifier.lastProgress();  // and only once
+    ASSERT_EQ(window.take()->wParam, 3u);
+    ASSERT_EQ(window.take()->wParam, 4u);
     notifier.finished(0);
 
     EXPECT_EQ(window.all(), (std::vector<PostedMessage>{
