@@ -2,6 +2,7 @@
 # Builds and runs the tests under the sanitizers, each kind in a build folder of its own.
 #
 #   bash scripts/sanitize.sh asan          every test, AddressSanitizer + UndefinedBehaviorSanitizer
+#   bash scripts/sanitize.sh asan-faults   the fault tests and the fuzz corpus replay only, as asan
 #   bash scripts/sanitize.sh tsan          the worker, Internet and fault tests, ThreadSanitizer
 #   bash scripts/sanitize.sh fuzz [SECS]   the fuzzers (clang), each for SECS seconds (default 60)
 #
@@ -18,11 +19,17 @@ export QT_QPA_PLATFORM=offscreen
 supp="$PWD/scripts/sanitizer-suppressions"
 
 case "$kind" in
-  asan)
+  asan|asan-faults)
     build=${BUILD_DIR:-build-asan}
     cmake -S . -B "$build" -DCORVANITE_WERROR=$werror -DCORVANITE_BENCH=OFF \
       -DCORVANITE_SANITIZE=address,undefined >/dev/null
-    cmake --build "$build" -j"$jobs"
+    if [ "$kind" = asan-faults ]; then
+      cmake --build "$build" -j"$jobs" --target faults_tests corvanite_fault_driver \
+        fuzz_replay_split_url fuzz_replay_url_list_file
+      set -- -L '^(faults_tests|fuzz_replay)$' "$@"
+    else
+      cmake --build "$build" -j"$jobs"
+    fi
     export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
     export LSAN_OPTIONS="suppressions=$supp/lsan.txt:print_suppressions=0"
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
@@ -63,7 +70,7 @@ case "$kind" in
     done
     ;;
   *)
-    echo "usage: $0 asan|tsan [ctest arguments] | fuzz [seconds]" >&2
+    echo "usage: $0 asan|asan-faults|tsan [ctest arguments] | fuzz [seconds]" >&2
     exit 2
     ;;
 esac
