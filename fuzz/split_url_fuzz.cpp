@@ -52,8 +52,11 @@ void CheckCanonicalizeLength(const char* url) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The program's URL texts are C strings: the text ends at the first NUL.
-    const std::string url(reinterpret_cast<const char*>(data),
-                          strnlen(reinterpret_cast<const char*>(data), size));
+    // An empty input may come without any storage.
+    const std::string url = size == 0
+                                ? std::string()
+                                : std::string(reinterpret_cast<const char*>(data),
+                                              strnlen(reinterpret_cast<const char*>(data), size));
 
     DWORD serviceType = 0;
     std::string server;
