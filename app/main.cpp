@@ -2,11 +2,12 @@
 
 #include <QApplication>
 
-#include "app/test_app.h"
-#include "app/version.h"
-#include "bandwidth/test_worker.h"
+#include "app/application.h"
+#include "bandwidth/worker.h"
+#include "platform/desktop/qt_message_box.h"
 #include "platform/module_path.h"
-#include "ui/test_dialog.h"
+#include "services/version.h"
+#include "ui/main_dialog.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ int main(int argc, char* argv[]) {
     QApplication application(toolkitArgc, toolkitArgv);
     QApplication::setOrganizationName(QStringLiteral(CORVANITE_COMPANY_NAME));
     QApplication::setApplicationVersion(QStringLiteral(CORVANITE_FILE_VERSION));
+
+    UseQtMessageBoxes();
 
     TestApp app([] { return std::make_unique<TestDialog>(); });
     app.initialise(ModuleFileName());

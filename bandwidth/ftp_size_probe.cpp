@@ -2,9 +2,10 @@
 
 #include <cstdio>
 
-#include "app/app_services.h"
+#include "platform/internet/wininet.h"
+#include "platform/last_error.h"
 #include "platform/message_box.h"
-#include "platform/wininet.h"
+#include "services/app_services.h"
 
 namespace {
 

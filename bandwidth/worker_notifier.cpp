@@ -1,6 +1,6 @@
 #include "bandwidth/worker_notifier.h"
 
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
 #include "platform/window_messages.h"
 
 void WorkerNotifier::started(std::uint64_t contentLength) {

@@ -10,9 +10,9 @@
 
 #include <unistd.h>
 
-#include "bandwidth/test_report.h"
-#include "bandwidth/test_request.h"
-#include "bandwidth/test_worker.h"
+#include "bandwidth/report.h"
+#include "bandwidth/request.h"
+#include "bandwidth/worker.h"
 #include "cli/cli_window.h"
 #include "cli/exit_status.h"
 #include "cli/iso8601.h"
@@ -20,14 +20,14 @@
 #include "cli/options.h"
 #include "cli/progress_view.h"
 #include "cli/report_block.h"
+#include "cli/result.h"
 #include "cli/stop_signals.h"
-#include "cli/test_result.h"
+#include "frontend/built_in_urls.h"
+#include "frontend/outcome_table.h"
+#include "frontend/program_directory.h"
+#include "frontend/string_table.h"
+#include "frontend/url_list_file.h"
 #include "platform/message_box.h"
-#include "ui/built_in_urls.h"
-#include "ui/program_directory.h"
-#include "ui/string_table.h"
-#include "ui/test_dialog_logic.h"
-#include "ui/url_list_file.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ std::string DestinationPath(const std::string& url, const std::string& directory
 
 // Without a window, the worker's boxes become lines on standard error, answered with OK.
 void AnswerBoxesOnStandardError() {
-    SetMessageBoxAnswerer([](const MessageBoxCall& call) {
+    SetMessageBoxPresenter([](const MessageBoxCall& call) {
         std::string text = call.text;
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
             text.pop_back();
@@ -156,7 +156,7 @@ int RunCli(const CliOptions& options, const std::string& programName) {
     });
     TestRequest request{window.handle(), *url, directory};
 
-    CancelRequest.store(0);
+    CancelRequest.store(StopNone);
     InstallStopSignalHandlers(!options.quiet);
     view.connecting(*url);
     std::thread worker;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
 
 CliWindow::CliWindow(std::function<void(UINT message)> atPost)
     : atPost_(std::move(atPost)), handle_(RegisterWindow(this)) {}

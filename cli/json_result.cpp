@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "cli/test_result.h"
+#include "cli/result.h"
 
 namespace {
 

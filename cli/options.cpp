@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/version.h"
 #include "cli/version_text.h"
+#include "services/version.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
 
 // A signal handler may only touch lock-free atomics.
 static_assert(std::atomic<int>::is_always_lock_free);
@@ -30,7 +30,7 @@ void OnStopSignal(int signal) {
         Say("\n");
         ::_exit(128 + signal);
     }
-    CancelRequest.store(signal == SIGINT ? 2 : 1);
+    CancelRequest.store(signal == SIGINT ? StopCancel : StopExit);
     Say(signal == SIGINT ? "\nCancelling the test... (Ctrl-C again quits at once)\n"
                          : "\nStopping the test...\n");
 }

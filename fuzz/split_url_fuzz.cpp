@@ -8,6 +8,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "inet/split_url.h"
+#include "platform/last_error.h"
 #include "platform/win_types.h"
 
 namespace {

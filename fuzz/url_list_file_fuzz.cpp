@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "frontend/url_list_file.h"
 #include "fuzz/fuzz_check.h"
-#include "ui/url_list_file.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "inet/http_file.h"
 
+#include "platform/last_error.h"
+
 CHttpFile::CHttpFile(HINTERNET file, const std::string& object, const std::string& serverName,
                      const std::string& verb, DWORD context, bool readMode, HINTERNET connection)
     : CInternetFile(file, object, serverName, context, readMode, connection),

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "inet/internet_error_messages.h"
-#include "platform/wininet.h"
+#include "platform/internet/wininet.h"
+#include "platform/last_error.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "framework/exception.h"
 #include "inet/internet_exception.h"
 #include "inet/session_registry.h"
+#include "platform/last_error.h"
 
 CInternetFile::CInternetFile(HINTERNET file, const std::string& fileName,
                              const std::string& serverName, DWORD context, bool readMode,

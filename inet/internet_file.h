@@ -10,7 +10,7 @@
 #include <string>
 
 #include "framework/stdio_file.h"
-#include "platform/wininet.h"
+#include "platform/internet/wininet.h"
 
 class CInternetFile : public CStdioFile {
 public:

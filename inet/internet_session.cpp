@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/app_services.h"
 #include "framework/file_exception.h"
 #include "framework/stdio_file.h"
 #include "inet/internet_exception.h"
@@ -11,7 +10,8 @@
 #include "inet/service_type.h"
 #include "inet/session_registry.h"
 #include "inet/split_url.h"
-#include "platform/url_text.h"
+#include "platform/internet/url_text.h"
+#include "services/app_services.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // and hands back the file to read them through. Construction raises CInternetException when
 // the platform refuses the session.
 #include "framework/object.h"
-#include "platform/wininet.h"
+#include "platform/internet/wininet.h"
 
 class CStdioFile;
 

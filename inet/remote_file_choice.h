@@ -6,7 +6,7 @@
 // handle, https) a CHttpFile.
 #include <string>
 
-#include "platform/wininet.h"
+#include "platform/internet/wininet.h"
 
 class CInternetFile;
 

@@ -3,7 +3,7 @@
 // The process-wide map from each open platform handle (a session's or a file's) to the
 // session that owns it. Status notifications find their session through it. Each call takes
 // the one lock for its single map operation.
-#include "platform/wininet.h"
+#include "platform/internet/wininet.h"
 
 class CInternetSession;
 

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/last_error.h"
+
 namespace {
 
 constexpr DWORD CanonicalizeFlagsMask = 0x3E000000;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "inet/service_type.h"
-#include "platform/wininet.h"
+#include "platform/internet/wininet.h"
 
 // True when the URL was split. serviceType is ServiceUnknown after any failure; an absent url
 // leaves server, object and port as they were, and after another failure they hold nothing

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/last_error.h"
+
 namespace {
 
 // Another user who could write into the directory could put a file of their own in place

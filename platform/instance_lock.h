@@ -4,6 +4,7 @@
 // directory. The kernel gives it up when the process ends, however it ends.
 #include <string>
 
+#include "platform/last_error.h"
 #include "platform/win_types.h"
 
 // Takes the guard named name for the rest of the process's life (it is never given back).

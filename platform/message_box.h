@@ -1,7 +1,9 @@
 #pragma once
 
-// The platform's message box. Callable from any thread: a call from another thread shows
-// the box on the user-interface thread and blocks until it is answered.
+// The platform's message box. Callable from any thread. What shows the box is installed by
+// the program: the desktop's boxes (platform/desktop/qt_message_box.h) in the dialog, lines
+// on standard error in the command line. Without one, no box is shown and MessageBoxA
+// returns 0 with the last error ERROR_INVALID_HANDLE.
 #include <functional>
 #include <string>
 
@@ -36,7 +38,8 @@ constexpr int IDIGNORE = 5;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-// Shows a box owned by owner (none when null) and returns the button pressed.
+// Shows a box owned by owner (none when null) and returns the button pressed. The owner is
+// only passed on; this layer never looks at it.
 int MessageBoxA(QWidget* owner, const std::string& text, const std::string& caption, UINT style);
 
 // What a box was asked to show; handed to the answerer that tests install.
@@ -47,6 +50,10 @@ struct MessageBoxCall {
     UINT style;
 };
 
-// Tests install an answerer so that no box is ever really shown; it is called on the thread
-// that asked for the box and returns the button. An empty function restores real boxes.
+// What shows the boxes of the process; called on the thread that asked for the box, it
+// returns the button pressed (0 when no box could be shown).
+void SetMessageBoxPresenter(std::function<int(const MessageBoxCall&)> presenter);
+
+// Tests install an answerer so that no box is ever really shown: it takes the place of the
+// presenter while installed. An empty function gives the presenter back its place.
 void SetMessageBoxAnswerer(std::function<int(const MessageBoxCall&)> answerer);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/last_error.h"
+
 namespace {
 
 std::string ReadLink(const char* link) {

@@ -3,6 +3,7 @@
 // The running executable's full path, as the kernel reports it.
 #include <string>
 
+#include "platform/last_error.h"
 #include "platform/win_types.h"
 
 // The whole path, however long; empty when it cannot be read.

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/last_error.h"
+
 namespace {
 
 struct Window {

@@ -39,7 +39,7 @@ case "$kind" in
     build=${BUILD_DIR:-build-tsan}
     cmake -S . -B "$build" -DCORVANITE_WERROR=$werror -DCORVANITE_BENCH=OFF \
       -DCORVANITE_SANITIZE=thread >/dev/null
-    targets=(platform_tests inet_tests)
+    targets=(internet_tests inet_tests)
     for t in bandwidth_tests faults_tests; do
       [ -d "tests/${t%_tests}" ] && targets+=("$t")
     done

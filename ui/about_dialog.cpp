@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "app/app_services.h"
-#include "platform/shell.h"
+#include "platform/desktop/shell.h"
+#include "services/app_services.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_units.h"
 

@@ -3,7 +3,7 @@
 #include <system_error>
 #include <thread>
 
-#include "bandwidth/test_worker.h"
+#include "bandwidth/worker.h"
 
 bool StartDetachedTestWorker(const TestRequest* request) {
     try {

@@ -9,18 +9,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include "bandwidth/test_request.h"
-#include "bandwidth/test_worker.h"
-#include "bandwidth/test_worker_hooks.h"
+#include "bandwidth/request.h"
+#include "bandwidth/worker.h"
+#include "bandwidth/worker_hooks.h"
+#include "bench/common/curl_reference.h"
+#include "bench/common/interleaved.h"
+#include "bench/common/peak_memory.h"
+#include "bench/common/stats.h"
 #include "platform/window_messages.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
@@ -92,40 +92,6 @@ double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-long peakKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return -1;
-}
-
-double runCurl(const std::string& url, const std::string& out) {
-    const auto start = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execlp("curl", "curl", "-s", "-o", out.c_str(), url.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double elapsed = seconds(Clock::now() - start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "curl failed\n");
-        std::exit(2);
-    }
-    return elapsed;
-}
-
 struct WorkerRun {
     double seconds;
     double finishedDelayMs;
@@ -162,54 +128,45 @@ int main(int argc, char** argv) {
     testsupport::writePatternFile(served.file("big.bin"), megabytes << 20);
     testsupport::NginxServer nginx(served.path());
     const std::string url = nginx.url("/big.bin");
-    const long peakBefore = peakKiB();
+    const long peakBefore = PeakResidentKiB();
 
     std::vector<double> ratios;
     std::vector<double> workerTimes;
     std::vector<double> curlTimes;
     double worstDelay = 0;
     std::vector<double> delays;
-    for (int i = 0; i < runs; ++i) {
-        double worker = 0;
-        double curl = 0;
-        auto oneWorker = [&] {
+    double worker = 0;
+    double curl = 0;
+    RunInterleaved(
+        runs,
+        [&] {
             const WorkerRun run = runWorker(url, program.path());
             worker = run.seconds;
             worstDelay = std::max(worstDelay, run.finishedDelayMs);
             delays.push_back(run.finishedDelayMs);
             std::remove(program.file("big.bin").c_str());
-        };
-        auto oneCurl = [&] {
-            curl = runCurl(url, program.file("curl.bin"));
-            std::remove(program.file("curl.bin").c_str());
-        };
-        // Alternate who goes first, so that neither always meets a warmer cache.
-        if (i % 2 == 0) {
-            oneWorker();
-            oneCurl();
-        } else {
-            oneCurl();
-            oneWorker();
-        }
-        workerTimes.push_back(worker);
-        curlTimes.push_back(curl);
-        ratios.push_back(worker / curl);
-        std::printf("run %d: worker %.3f s, curl %.3f s, ratio %.3f\n", i + 1, worker, curl,
-                    worker / curl);
-    }
+        },
+        [&] { curl = CurlSecondsToFile(url, program.file("curl.bin")); },
+        [&](int round) {
+            workerTimes.push_back(worker);
+            curlTimes.push_back(curl);
+            ratios.push_back(worker / curl);
+            std::printf("run %d: worker %.3f s, curl %.3f s, ratio %.3f\n", round, worker, curl,
+                        worker / curl);
+        });
 
-    const double ratio = median(ratios);
-    const long peak = peakKiB();
+    const double ratio = Median(ratios);
+    const long peak = PeakResidentKiB();
     std::printf("file %llu MiB, %d interleaved runs\n", static_cast<unsigned long long>(megabytes),
                 runs);
     std::printf("median worker %.3f s (%.0f MiB/s), median curl %.3f s (%.0f MiB/s)\n",
-                median(workerTimes), megabytes / median(workerTimes), median(curlTimes),
-                megabytes / median(curlTimes));
+                Median(workerTimes), megabytes / Median(workerTimes), Median(curlTimes),
+                megabytes / Median(curlTimes));
     std::printf("median ratio worker/curl: %.3f (limit 1.05) %s\n", ratio,
                 ratio <= 1.05 ? "ok" : "OVER");
     std::printf("peak memory: %.1f MiB (%.1f MiB before the runs; limit 64) %s\n", peak / 1024.0,
                 peakBefore / 1024.0, peak < 64 * 1024 ? "ok" : "OVER");
     std::printf("last read to finished notification: median %.3f ms, worst %.3f ms (limit 10) %s\n",
-                median(delays), worstDelay, worstDelay <= 10 ? "ok" : "OVER");
+                Median(delays), worstDelay, worstDelay <= 10 ? "ok" : "OVER");
     return ratio <= 1.05 && peak < 64 * 1024 && worstDelay <= 10 ? 0 : 1;
 }

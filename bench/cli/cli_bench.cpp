@@ -4,8 +4,6 @@
 // The verdict is the median of the per-run ratios against the limit of 1.1.
 //
 //   build/bench/cli/cli_bench [runs] [megabytes]      (default: 5 runs, 1024 MiB)
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,29 +12,18 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/common/child_run.h"
+#include "bench/common/interleaved.h"
+#include "bench/common/stats.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
 
 constexpr double kLimit = 1.1;
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 struct Terminal {
     int master = -1;
@@ -55,44 +42,19 @@ Terminal OpenTerminal() {
     return terminal;
 }
 
-struct Timing {
-    double seconds;  // wall time from start to exit
-    double cpu;      // user and system time of the process
-};
-
 // Runs argv with standard output to /dev/null and standard error to errPath (a terminal or a
-// file).
-Timing Run(const std::vector<std::string>& argv, const std::string& errPath) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
-    const auto start = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setsid();
-        const int out = ::open("/dev/null", O_WRONLY);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    const double elapsed = Seconds(Clock::now() - start);
-    const auto cpu = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+// file); a run that fails ends the benchmark.
+ChildRun Run(const std::vector<std::string>& argv, const std::string& errPath) {
+    const ChildRun run = RunChild(argv, {"/dev/null", errPath, true});
+    if (!run.ok) {
         std::fprintf(stderr, "%s failed\n", argv[0].c_str());
         std::exit(2);
     }
-    return {elapsed, cpu(usage.ru_utime) + cpu(usage.ru_stime)};
+    return run;
 }
 
 struct CliRun {
-    Timing timing;
+    ChildRun timing;
     std::size_t redraws;
     std::size_t terminalBytes;
 };
@@ -111,7 +73,7 @@ CliRun RunCliOnTerminal(const std::string& program, const std::string& url) {
             drawn.append(buffer, static_cast<std::size_t>(n));
         }
     });
-    const Timing timing = Run({program, url}, terminal.slave);
+    const ChildRun timing = Run({program, url}, terminal.slave);
     // The slave side closed with the program; the reader ends on EIO.
     reader.join();
     ::close(terminal.master);
@@ -138,33 +100,28 @@ int main(int argc, char** argv) {
     std::filesystem::copy_file(CORVANITE_CLI_PROGRAM, cli);
 
     std::vector<double> ratios;
-    for (int i = 0; i < runs; ++i) {
-        CliRun mine{};
-        Timing curl{};
-        auto oneCli = [&] {
+    CliRun mine{};
+    ChildRun curl{};
+    RunInterleaved(
+        runs,
+        [&] {
             mine = RunCliOnTerminal(cli, url);
             std::filesystem::remove(program.file("big.bin"));
-        };
-        auto oneCurl = [&] {
+        },
+        [&] {
             curl = Run({"curl", "-s", "-o", program.file("curl.bin"), url}, "/dev/null");
             std::filesystem::remove(program.file("curl.bin"));
-        };
-        // Alternate who goes first, so that neither always meets a warmer cache.
-        if (i % 2 == 0) {
-            oneCli();
-            oneCurl();
-        } else {
-            oneCurl();
-            oneCli();
-        }
-        const double ratio = mine.timing.seconds / curl.seconds;
-        ratios.push_back(ratio);
-        std::printf(
-            "run %d: corvanite-cli %.3f s (cpu %.3f s; %zu redraws, %.1f a second, %zu bytes to "
-            "the terminal), curl %.3f s (cpu %.3f s), ratio %.3f\n",
-            i + 1, mine.timing.seconds, mine.timing.cpu, mine.redraws,
-            mine.redraws / mine.timing.seconds, mine.terminalBytes, curl.seconds, curl.cpu, ratio);
-    }
+        },
+        [&](int round) {
+            const double ratio = mine.timing.seconds / curl.seconds;
+            ratios.push_back(ratio);
+            std::printf(
+                "run %d: corvanite-cli %.3f s (cpu %.3f s; %zu redraws, %.1f a second, %zu bytes "
+                "to the terminal), curl %.3f s (cpu %.3f s), ratio %.3f\n",
+                round, mine.timing.seconds, mine.timing.cpuSeconds, mine.redraws,
+                mine.redraws / mine.timing.seconds, mine.terminalBytes, curl.seconds,
+                curl.cpuSeconds, ratio);
+        });
     const double ratio = Median(ratios);
     std::printf(
         "%llu MiB over loopback, median ratio corvanite-cli / curl -s -o FILE: %.3f "

@@ -6,30 +6,23 @@
 //
 //   internet_read_bench [--mib 1024] [--runs 5]
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include "platform/wininet.h"
+#include "bench/common/child_run.h"
+#include "bench/common/curl_reference.h"
+#include "bench/common/interleaved.h"
+#include "bench/common/stats.h"
+#include "platform/internet/wininet.h"
+#include "platform/last_error.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
 namespace {
-
-struct RunResult {
-    double seconds = 0;
-    double cpuSeconds = 0;  // user + system: less swayed than wall time by a busy machine
-    long peakKiB = 0;
-    bool ok = false;
-};
 
 // Reader mode: the program's way of reading, in a process of its own.
 int readUrl(const char* url, unsigned long long expected) {
@@ -58,43 +51,6 @@ int readUrl(const char* url, unsigned long long expected) {
     return 0;
 }
 
-RunResult run(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    RunResult result;
-    result.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.peakKiB = usage.ru_maxrss;
-    result.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
-                        usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-    result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return result;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-std::string selfPath() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return std::string(path, n > 0 ? static_cast<std::size_t>(n) : 0);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,47 +71,45 @@ int main(int argc, char** argv) {
     testsupport::makeSparseFile(root.file("big.bin"), size);
     testsupport::NginxServer nginx(root.path());
     const std::string url = nginx.url("/big.bin");
-    const std::vector<std::string> ours{selfPath(), "--read", url, std::to_string(size)};
-    const std::vector<std::string> curl{"/usr/bin/curl", "-s", "-f", "-o", "/dev/null", url};
+    const std::vector<std::string> ours{SelfPath(), "--read", url, std::to_string(size)};
 
     std::printf("reading %llu MiB from %s, %d runs each, interleaved\n", mib, url.c_str(), runs);
     // Once untimed: the first read of the file fills the page cache.
-    run(curl);
+    RunCurl(url, "/dev/null");
     std::vector<double> ourTimes, curlTimes, ratios, cpuRatios;
     long ourPeak = 0, curlPeak = 0;
-    for (int i = 0; i < runs; ++i) {
-        // Alternate which goes first, so that neither always finds the page cache warmer.
-        RunResult a, b;
-        if (i % 2 == 0) {
-            a = run(ours);
-            b = run(curl);
-        } else {
-            b = run(curl);
-            a = run(ours);
-        }
-        if (!a.ok || !b.ok) {
-            std::fprintf(stderr, "run %d failed (ours %d, curl %d)\n", i + 1, a.ok, b.ok);
-            return 1;
-        }
-        ourTimes.push_back(a.seconds);
-        curlTimes.push_back(b.seconds);
-        ratios.push_back(a.seconds / b.seconds);
-        cpuRatios.push_back(a.cpuSeconds / b.cpuSeconds);
-        ourPeak = std::max(ourPeak, a.peakKiB);
-        curlPeak = std::max(curlPeak, b.peakKiB);
-        std::printf(
-            "run %d: ours %.3f s (cpu %.3f), curl %.3f s (cpu %.3f), ratio %.3f (cpu %.3f), our "
-            "peak RSS %.1f MiB\n",
-            i + 1, a.seconds, a.cpuSeconds, b.seconds, b.cpuSeconds, a.seconds / b.seconds,
-            a.cpuSeconds / b.cpuSeconds, a.peakKiB / 1024.0);
+    ChildRun a, b;
+    bool failed = false;
+    RunInterleaved(
+        runs, [&] { a = RunChild(ours); }, [&] { b = RunCurl(url, "/dev/null"); },
+        [&](int round) {
+            if (!a.ok || !b.ok) {
+                std::fprintf(stderr, "run %d failed (ours %d, curl %d)\n", round, a.ok, b.ok);
+                failed = true;
+                return;
+            }
+            ourTimes.push_back(a.seconds);
+            curlTimes.push_back(b.seconds);
+            ratios.push_back(a.seconds / b.seconds);
+            cpuRatios.push_back(a.cpuSeconds / b.cpuSeconds);
+            ourPeak = std::max(ourPeak, a.peakKiB);
+            curlPeak = std::max(curlPeak, b.peakKiB);
+            std::printf(
+                "run %d: ours %.3f s (cpu %.3f), curl %.3f s (cpu %.3f), ratio %.3f (cpu %.3f), "
+                "our peak RSS %.1f MiB\n",
+                round, a.seconds, a.cpuSeconds, b.seconds, b.cpuSeconds, a.seconds / b.seconds,
+                a.cpuSeconds / b.cpuSeconds, a.peakKiB / 1024.0);
+        });
+    if (failed) {
+        return 1;
     }
-    const double ratio = median(ratios);
+    const double ratio = Median(ratios);
     const double peakMiB = ourPeak / 1024.0;
-    std::printf("median: ours %.3f s (%.0f MiB/s), curl %.3f s (%.0f MiB/s)\n", median(ourTimes),
-                mib / median(ourTimes), median(curlTimes), mib / median(curlTimes));
+    std::printf("median: ours %.3f s (%.0f MiB/s), curl %.3f s (%.0f MiB/s)\n", Median(ourTimes),
+                mib / Median(ourTimes), Median(curlTimes), mib / Median(curlTimes));
     std::printf("median ratio ours/curl: %.3f (target <= 1.05) %s\n", ratio,
                 ratio <= 1.05 ? "met" : "MISSED");
-    std::printf("median CPU-time ratio ours/curl: %.3f\n", median(cpuRatios));
+    std::printf("median CPU-time ratio ours/curl: %.3f\n", Median(cpuRatios));
     std::printf("reader peak RSS: %.1f MiB (target < 32 MiB) %s; curl's: %.1f MiB\n", peakMiB,
                 peakMiB < 32 ? "met" : "MISSED", curlPeak / 1024.0);
     return 0;

@@ -9,12 +9,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -25,14 +21,18 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/app_services.h"
-#include "bandwidth/test_worker.h"
-#include "bandwidth/test_worker_hooks.h"
+#include "bandwidth/worker.h"
+#include "bandwidth/worker_hooks.h"
+#include "bench/common/curl_reference.h"
+#include "bench/common/interleaved.h"
+#include "bench/common/peak_memory.h"
+#include "bench/common/stats.h"
 #include "platform/message_box.h"
+#include "services/app_services.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
-#include "ui/test_dialog.h"
+#include "ui/main_dialog.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -44,40 +44,6 @@ double seconds(Clock::duration d) {
 
 double milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-long peakKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return -1;
-}
-
-double runCurl(const std::string& url, const std::string& out) {
-    const auto start = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execlp("curl", "curl", "-s", "-o", out.c_str(), url.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double elapsed = seconds(Clock::now() - start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "curl failed\n");
-        std::exit(2);
-    }
-    return elapsed;
 }
 
 // Runs the event loop until condition holds, checked each time the loop has nothing left to
@@ -219,41 +185,32 @@ int main(int argc, char** argv) {
     testsupport::NginxServer nginx(served.path());
     const std::string url = nginx.url("/big.bin");
     DialogRunner dialog(program.path());
-    const long peakBefore = peakKiB();
+    const long peakBefore = PeakResidentKiB();
 
     std::vector<double> ratios;
     std::vector<double> dialogTimes;
     std::vector<double> curlTimes;
     Delay worstShown{0, 0};
-    for (int i = 0; i < runs; ++i) {
-        double viaDialog = 0;
-        double curl = 0;
-        auto oneDialog = [&] {
+    double viaDialog = 0;
+    double curl = 0;
+    RunInterleaved(
+        runs,
+        [&] {
             const DialogRunner::Run run = dialog.download(url);
             viaDialog = run.seconds;
             if (run.finishedShown.totalMs > worstShown.totalMs) {
                 worstShown = run.finishedShown;
             }
             std::remove(program.file("big.bin").c_str());
-        };
-        auto oneCurl = [&] {
-            curl = runCurl(url, program.file("curl.bin"));
-            std::remove(program.file("curl.bin").c_str());
-        };
-        // Alternate who goes first, so that neither always meets a warmer cache.
-        if (i % 2 == 0) {
-            oneDialog();
-            oneCurl();
-        } else {
-            oneCurl();
-            oneDialog();
-        }
-        dialogTimes.push_back(viaDialog);
-        curlTimes.push_back(curl);
-        ratios.push_back(viaDialog / curl);
-        std::printf("run %d: dialog %.3f s, curl %.3f s, ratio %.3f\n", i + 1, viaDialog, curl,
-                    viaDialog / curl);
-    }
+        },
+        [&] { curl = CurlSecondsToFile(url, program.file("curl.bin")); },
+        [&](int round) {
+            dialogTimes.push_back(viaDialog);
+            curlTimes.push_back(curl);
+            ratios.push_back(viaDialog / curl);
+            std::printf("run %d: dialog %.3f s, curl %.3f s, ratio %.3f\n", round, viaDialog, curl,
+                        viaDialog / curl);
+        });
     Delay worstCancel{0, 0};
     for (int i = 0; i < 3; ++i) {
         const Delay cancel = dialog.cancelWhileFlowing(url);
@@ -263,13 +220,13 @@ int main(int argc, char** argv) {
         std::remove(program.file("big.bin").c_str());
     }
 
-    const double ratio = median(ratios);
-    const long peak = peakKiB();
+    const double ratio = Median(ratios);
+    const long peak = PeakResidentKiB();
     std::printf("file %llu MiB, %d interleaved runs\n", static_cast<unsigned long long>(megabytes),
                 runs);
     std::printf("median dialog %.3f s (%.0f MiB/s), median curl %.3f s (%.0f MiB/s)\n",
-                median(dialogTimes), megabytes / median(dialogTimes), median(curlTimes),
-                megabytes / median(curlTimes));
+                Median(dialogTimes), megabytes / Median(dialogTimes), Median(curlTimes),
+                megabytes / Median(curlTimes));
     std::printf("median ratio dialog/curl: %.3f\n", ratio);
     std::printf(
         "last read to \"Downloading finished.\" shown: worst %.3f ms (limit 100) %s; of it %.3f ms "

@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_services.h"
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
+#include "platform/last_error.h"
 #include "platform/message_box.h"
+#include "services/app_services.h"
 #include "tests/bandwidth/worker_harness.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/support/ftp_server.h"

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "bandwidth/test_request.h"
-#include "bandwidth/test_worker.h"
-#include "bandwidth/test_worker_hooks.h"
+#include "bandwidth/request.h"
+#include "bandwidth/worker.h"
+#include "bandwidth/worker_hooks.h"
 
 WorkerResult RunWorker(const std::string& url, const std::string& programDirectory,
                        bool takeMessages) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
 #include "tests/common/queue_target.h"
 
 namespace {

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "tests/cli/cli_process.h"
 #include "tests/cli/trickle_server.h"
 #include "tests/support/ftp_server.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
 
 namespace {
 

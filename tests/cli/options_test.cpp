@@ -116,13 +116,4 @@ TEST(CliTexts, HelpStartsWithUsageAndListsEveryExitStatus) {
     }
 }
 
-TEST(ExitStatus, IsTheOutcomeWhereItIsOne) {
-    for (unsigned outcome : {0u, 1u, 2u, 100u, 104u, 108u}) {
-        EXPECT_EQ(ExitStatusOfOutcome(outcome), static_cast<int>(outcome));
-    }
-    for (unsigned outcome : {3u, 99u, 109u, 256u, 0xFFFFFFFFu}) {
-        EXPECT_EQ(ExitStatusOfOutcome(outcome), ExitInternal) << outcome;
-    }
-}
-
 }  // namespace

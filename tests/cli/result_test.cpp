@@ -7,7 +7,7 @@
 
 #include "cli/iso8601.h"
 #include "cli/json_result.h"
-#include "cli/test_result.h"
+#include "cli/result.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
 #include "tests/faults/fault_harness.h"
 #include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_dir.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "bandwidth/test_request.h"
-#include "bandwidth/test_worker.h"
+#include "bandwidth/request.h"
+#include "bandwidth/worker.h"
 #include "tests/common/queue_target.h"
 
 int main(int argc, char** argv) {

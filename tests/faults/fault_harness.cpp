@@ -14,9 +14,9 @@
 
 #include <gtest/gtest.h>
 
-#include "bandwidth/test_request.h"
-#include "bandwidth/test_worker.h"
-#include "platform/wininet.h"
+#include "bandwidth/request.h"
+#include "bandwidth/worker.h"
+#include "platform/internet/wininet.h"
 #include "tests/support/network_namespace.h"
 
 FaultRun RunOneTest(const std::string& url, const std::string& programDirectory) {

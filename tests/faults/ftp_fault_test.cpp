@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "bandwidth/test_request.h"
-#include "bandwidth/test_worker_hooks.h"
+#include "bandwidth/request.h"
+#include "bandwidth/worker_hooks.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/faults/fault_harness.h"
 #include "tests/support/ftp_server.h"

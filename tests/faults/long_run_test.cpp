@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "bandwidth/test_request.h"
-#include "bandwidth/test_worker.h"
+#include "bandwidth/request.h"
+#include "bandwidth/worker.h"
 #include "tests/faults/fault_harness.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
 #include "platform/instance_lock.h"
 #include "tests/faults/fault_harness.h"
 #include "tests/faults/https_server.h"

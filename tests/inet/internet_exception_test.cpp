@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/wininet.h"
+#include "platform/internet/wininet.h"
+#include "platform/last_error.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_services.h"
 #include "framework/file_exception.h"
 #include "framework/stdio_file.h"
 #include "inet/gopher_file.h"
@@ -17,6 +16,8 @@
 #include "inet/service_type.h"
 #include "inet/session_registry.h"
 #include "inet/split_url.h"
+#include "platform/last_error.h"
+#include "services/app_services.h"
 #include "tests/support/ftp_server.h"
 #include "tests/support/loopback.h"
 #include "tests/support/nginx_server.h"

@@ -12,6 +12,7 @@
 #include "inet/internet_file.h"
 #include "inet/remote_file_choice.h"
 #include "inet/service_type.h"
+#include "platform/last_error.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "tests/common/instance_lock_holder.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win_types.h"
+#include "platform/last_error.h"
 
 #include <thread>
 

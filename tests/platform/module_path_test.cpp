@@ -1,4 +1,5 @@
 #include "platform/module_path.h"
+#include "platform/last_error.h"
 
 #include <filesystem>
 #include <string>

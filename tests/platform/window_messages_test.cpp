@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/last_error.h"
 #include "tests/common/queue_target.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "tests/ui/dialog_test_support.h"
 
-#include "platform/shell.h"
+#include "platform/desktop/shell.h"
 
 ShellRecorder::ShellRecorder() {
     SetShellOpener([this](const std::string& url) {

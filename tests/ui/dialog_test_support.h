@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bandwidth/test_request.h"
+#include "bandwidth/request.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/common/qt_application.h"
 #include "ui/worker_starter.h"

@@ -6,13 +6,13 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
-#include "app/app_services.h"
-#include "bandwidth/test_worker.h"
+#include "bandwidth/worker.h"
+#include "services/app_services.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 #include "tests/ui/dialog_test_support.h"
-#include "ui/test_dialog.h"
+#include "ui/main_dialog.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "ui/program_directory.h"
+#include "frontend/program_directory.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "tests/ui/dialog_test_support.h"
-#include "ui/test_dialog.h"
+#include "ui/main_dialog.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_services.h"
-#include "app/test_app.h"
+#include "app/application.h"
 #include "platform/message_box.h"
+#include "services/app_services.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/common/qt_application.h"
-#include "ui/test_dialog.h"
+#include "ui/main_dialog.h"
 
 namespace {
 

@@ -1,0 +1,48 @@
+#include "app/application.h"
+
+#include <utility>
+
+#include <QDialog>
+
+#include "app/help_key_filter.h"
+#include "platform/desktop/shell.h"
+#include "platform/instance_lock.h"
+#include "platform/last_error.h"
+#include "platform/message_box.h"
+#include "services/app_services.h"
+#include "services/executable_path.h"
+
+TestApp::TestApp(DialogFactory makeDialog) : makeDialog_(std::move(makeDialog)) {}
+
+TestApp::~TestApp() = default;
+
+void TestApp::initialise(const std::string& executablePath) {
+    SetApplicationNameFromPath(executablePath);
+    helpFilePath_ = HelpFilePathFromPath(executablePath);
+}
+
+bool TestApp::startUp() {
+    // Only another holder of the name stops the start; a guard that cannot be made at all
+    // (no usable directory) lets the program run as the first instance.
+    if (!CreateInstanceLock(ApplicationName()) && GetLastError() == ERROR_ALREADY_EXISTS) {
+        MessageBoxA(nullptr, "Only One Instance Is Allowed!", "Warning!", MB_OK);
+        return false;
+    }
+
+    const HelpKeyFilter helpKey([this] { help(); });
+    std::unique_ptr<QDialog> dialog = makeDialog_ ? makeDialog_() : nullptr;
+    if (dialog != nullptr) {
+        SetMainWindow(dialog.get());
+        // A dialog that deletes itself on closing stops being the main window there and then.
+        QObject::connect(dialog.get(), &QObject::destroyed,
+                         [window = dialog.get()] { ForgetMainWindow(window); });
+        dialog->exec();
+        SetMainWindow(nullptr);
+    }
+    return false;
+}
+
+void TestApp::help() const {
+    if (ShellExecuteA(0, "open", helpFilePath_.c_str(), nullptr, nullptr, SW_SHOWNORMAL) <= 32)
+        ApplicationMessageBox("Failed to launch help.", MB_OK);
+}

@@ -1,0 +1,140 @@
+#include "bandwidth/report.h"
+
+#include <utility>
+
+#include "bandwidth/two_decimals.h"
+#include "framework/exception.h"
+#include "framework/stdio_file.h"
+
+namespace {
+
+constexpr const char* rule =
+    "=================================================================================\n";
+
+bool SystemLocalTime(std::time_t t, std::tm& local) {
+    return ::localtime_r(&t, &local) != nullptr;
+}
+
+}  // namespace
+
+TestReport::TestReport() : TestReport([] { return std::time(nullptr); }, SystemLocalTime) {}
+
+TestReport::TestReport(Clock clock, LocalTime localTime)
+    : clock_(std::move(clock)), localTime_(std::move(localTime)) {}
+
+TestReport::~TestReport() {
+    close();
+}
+
+bool TestReport::open(const std::string& programDirectory) {
+    close();
+    auto file = std::make_unique<CStdioFile>();
+    if (!file->Open(programDirectory + "/" + fileName,
+                    CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate |
+                        CFile::shareDenyWrite | CFile::typeText)) {
+        return false;
+    }
+    try {
+        file->SeekToEnd();
+    } catch (CException* e) {
+        e->Delete();
+        file->Abort();
+        return false;
+    }
+    file_ = std::move(file);
+    block_.clear();
+    state_ = State::Open;
+    return true;
+}
+
+void TestReport::begin(const std::string& url) {
+    block_ = "Internet Band Width Test Report\n";
+    block_ += "                               ------ Corvanite by Brellwick\n\n";
+    block_ += rule;
+    block_ += "Test DateTime:  ";
+    start_ = clock_();
+    std::tm local{};
+    char stamp[64];
+    if (localTime_(start_, local) &&
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local) != 0) {
+        block_ += stamp;
+    }
+    block_ += "\n";
+    // The URL is text, never a format: "%" in it stays as typed.
+    block_ += "Test URL:       " + url + "\n";
+    if (state_ == State::Open) {
+        state_ = State::Started;
+    }
+}
+
+bool TestReport::finish(std::uint64_t bytes) {
+    std::time_t end = clock_();
+    if (state_ != State::Started) {
+        return false;
+    }
+    std::int64_t elapsed = static_cast<std::int64_t>(end) - static_cast<std::int64_t>(start_);
+
+    block_ += "Bytes Received: " + std::to_string(bytes) + ".\n";
+    double total = static_cast<double>(bytes);
+    double kbytes = total * 0.0009765625;
+    double kbits = total * 0.0078125;
+    if (elapsed >= 1) {
+        block_ += "Seconds Spaned: " + std::to_string(static_cast<std::uint64_t>(elapsed)) + "\n";
+        kbytes /= static_cast<double>(elapsed);
+        kbits /= static_cast<double>(elapsed);
+        block_ += "Band Width:     " + FormatTwoDecimals(kbytes) + " KBytes/Seconds,  " +
+                  FormatTwoDecimals(kbits) + " K bps\n";
+    } else {
+        // Within one clock second, or the clock was set back: counted as one second.
+        block_ += "Seconds Spaned: < 1\n";
+        block_ += "Band Width:     > " + FormatTwoDecimals(kbytes) + " KBytes/Seconds,  " +
+                  FormatTwoDecimals(kbits) + " K bps\n";
+    }
+    block_ += rule;
+    block_ += "\n\n";
+
+    // Appended where the file ends now, and handed to the system before the test counts as
+    // finished: from then on the block outlives this process however it ends. No disk sync
+    // here: it would wait for the whole download to reach the disk first.
+    // A block that cannot be written whole is taken out again: the lock keeps every other
+    // writer of the system away, so cutting back to the old end loses nothing of theirs.
+    std::uint64_t oldEnd = 0;
+    bool positioned = false;
+    try {
+        oldEnd = file_->SeekToEnd();
+        positioned = true;
+        file_->WriteString(block_);
+        file_->Flush();
+    } catch (CException* e) {
+        e->Delete();
+        if (positioned) {
+            try {
+                file_->SetLength(oldEnd);
+                file_->SeekToEnd();
+            } catch (CException* again) {
+                again->Delete();
+            }
+        }
+        block_.clear();
+        state_ = State::Open;
+        return false;
+    }
+    block_.clear();
+    state_ = State::Written;
+    return true;
+}
+
+void TestReport::close() {
+    block_.clear();
+    state_ = State::Closed;
+    if (!file_) {
+        return;
+    }
+    try {
+        file_->Close();
+    } catch (CException* e) {
+        e->Delete();
+    }
+    file_->Abort();
+    file_.reset();
+}

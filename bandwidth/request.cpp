@@ -1,0 +1,3 @@
+#include "bandwidth/request.h"
+
+std::atomic<int> CancelRequest{0};

@@ -1,3 +1,0 @@
-#include "bandwidth/test_request.h"
-
-std::atomic<int> CancelRequest{0};

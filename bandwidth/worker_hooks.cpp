@@ -1,0 +1,35 @@
+#include "bandwidth/worker_hooks.h"
+
+#include <utility>
+
+#include "bandwidth/worker_hooks_internal.h"
+
+namespace {
+std::function<void(int)> pollObserver;
+std::function<void()> endOfDataObserver;
+std::function<CStdioFile*(CStdioFile*)> remoteFileFilter;
+}  // namespace
+
+void SetTestWorkerPollObserver(std::function<void(int pollPoint)> observer) {
+    pollObserver = std::move(observer);
+}
+
+void SetTestWorkerEndOfDataObserver(std::function<void()> observer) {
+    endOfDataObserver = std::move(observer);
+}
+
+void SetTestWorkerRemoteFileFilter(std::function<CStdioFile*(CStdioFile* opened)> filter) {
+    remoteFileFilter = std::move(filter);
+}
+
+namespace worker_hooks {
+const std::function<void(int)>& PollObserver() {
+    return pollObserver;
+}
+const std::function<void()>& EndOfDataObserver() {
+    return endOfDataObserver;
+}
+const std::function<CStdioFile*(CStdioFile*)>& RemoteFileFilter() {
+    return remoteFileFilter;
+}
+}  // namespace worker_hooks

@@ -1,0 +1,12 @@
+#pragma once
+
+// The worker's side of the observers in worker_hooks.h.
+#include <functional>
+
+class CStdioFile;
+
+namespace worker_hooks {
+const std::function<void(int)>& PollObserver();
+const std::function<void()>& EndOfDataObserver();
+const std::function<CStdioFile*(CStdioFile*)>& RemoteFileFilter();
+}  // namespace worker_hooks

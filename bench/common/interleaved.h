@@ -1,0 +1,10 @@
+#pragma once
+
+// Runs two contenders in turns, so that a machine's changing load falls on both alike.
+#include <functional>
+
+// `rounds` rounds of one run each; which goes first alternates, so that neither always meets
+// a warmer cache. afterRound gets the round's number, from 1.
+void RunInterleaved(int rounds, const std::function<void()>& ours,
+                    const std::function<void()>& reference,
+                    const std::function<void(int round)>& afterRound = {});

@@ -1,0 +1,16 @@
+#include "bench/common/peak_memory.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+long PeakResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return -1;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// The libcurl options that make a transfer behave as the platform's: proxies, redirects,
+// protocol versions, buffer size and time-outs.
+#include <string>
+
+#include <curl/curl.h>
+
+#include "platform/internet/internet_timeouts.h"
+
+// What a session hands down to everything opened through it.
+struct SessionSettings {
+    std::string agent;
+    DWORD accessType = 0;  // INTERNET_OPEN_TYPE_PRECONFIG
+    std::string proxy;
+    std::string proxyBypass;
+};
+
+void applySessionSettings(CURL* easy, const SessionSettings& settings);
+void applyTimeouts(CURL* easy, const InternetTimeouts& timeouts);
+
+// The no-proxy list for libcurl: the given one plus the loopback names, which never go
+// through a proxy.
+std::string noProxyList(const std::string& bypass);

@@ -1,0 +1,244 @@
+#include "platform/internet/curl_transfer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/internet/curl_errors.h"
+#include "platform/internet/curl_global.h"
+#include "platform/internet/curl_options.h"
+#include "platform/internet/wininet.h"
+#include "platform/last_error.h"
+
+namespace {
+
+// Pausing at about this much unread data was the fastest bounded variant measured.
+constexpr std::size_t kPauseAt = 256 * 1024;
+// Longest single wait for the socket; libcurl's own timers shorten it.
+constexpr int kPollMs = 1000;
+
+}  // namespace
+
+CurlTransfer::CurlTransfer() {
+    ensureCurlInitialized();
+    easy_ = curl_easy_init();
+    multi_ = curl_multi_init();
+    if (easy_) {
+        curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+        curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
+        curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
+        curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &CurlTransfer::onRequestReady);
+        curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
+    }
+    buffer_.reserve(kPauseAt + 128 * 1024);
+}
+
+CurlTransfer::~CurlTransfer() {
+    stop();
+    if (multi_) {
+        curl_multi_cleanup(multi_);
+    }
+    if (easy_) {
+        curl_easy_cleanup(easy_);
+    }
+    curl_slist_free_all(requestHeaders_);
+}
+
+void CurlTransfer::setRequestHeaders(curl_slist* headers) {
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers);
+    curl_slist_free_all(requestHeaders_);
+    requestHeaders_ = headers;
+}
+
+void CurlTransfer::reset(Protocol protocol, bool keepBody) {
+    stop();
+    protocol_ = protocol;
+    keepBody_ = keepBody;
+    opened_ = done_ = paused_ = false;
+    result_ = CURLE_OK;
+    buffer_.clear();
+    head_ = 0;
+    headers_ = ResponseHeaders();
+    replies_ = FtpReplyCollector();
+    lastProgress_ = {};
+    errorText_[0] = '\0';
+}
+
+void CurlTransfer::setTimeouts(const InternetTimeouts& timeouts) {
+    applyTimeouts(easy_, timeouts);
+    const bool unlimited = timeouts.receiveMs == 0 || timeouts.receiveMs == 0xFFFFFFFF;
+    stallLimit_ = std::chrono::milliseconds(unlimited ? 0 : timeouts.receiveMs);
+}
+
+bool CurlTransfer::silentTooLong() const {
+    return stallLimit_.count() > 0 && lastProgress_ != std::chrono::steady_clock::time_point{} &&
+           std::chrono::steady_clock::now() - lastProgress_ >= stallLimit_;
+}
+
+void CurlTransfer::stop() {
+    if (added_) {
+        curl_multi_remove_handle(multi_, easy_);
+        added_ = false;
+    }
+}
+
+DWORD CurlTransfer::perform(Protocol protocol) {
+    if (!valid()) {
+        return ERROR_INTERNET_INTERNAL_ERROR;
+    }
+    reset(protocol, false);
+    if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
+        return ERROR_INTERNET_INTERNAL_ERROR;
+    }
+    added_ = true;
+    while (!done_) {
+        pump();
+    }
+    // Taken out of the multi handle, the easy handle can take new options; the connection
+    // stays in the multi handle's cache for the next request.
+    stop();
+    return failure();
+}
+
+DWORD CurlTransfer::begin(Protocol protocol) {
+    if (!valid()) {
+        return ERROR_INTERNET_INTERNAL_ERROR;
+    }
+    reset(protocol, true);
+    if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
+        return ERROR_INTERNET_INTERNAL_ERROR;
+    }
+    added_ = true;
+    while (!opened_ && !done_) {
+        pump();
+    }
+    // Data that arrived before a failure is handed out first; the failure comes after it.
+    return opened_ || result_ == CURLE_OK ? ERROR_SUCCESS : failure();
+}
+
+DWORD CurlTransfer::read(void* buffer, DWORD size, DWORD* got) {
+    *got = 0;
+    if (size == 0) {
+        return ERROR_SUCCESS;
+    }
+    while (held() == 0) {
+        if (done_) {
+            return failure();
+        }
+        pump();
+    }
+    const std::size_t n = std::min<std::size_t>(size, held());
+    std::memcpy(buffer, buffer_.data() + head_, n);
+    head_ += n;
+    *got = static_cast<DWORD>(n);
+    return ERROR_SUCCESS;
+}
+
+DWORD CurlTransfer::available(DWORD* count) {
+    while (held() == 0 && !done_) {
+        pump();
+    }
+    *count = static_cast<DWORD>(std::min<std::size_t>(held(), 0xFFFFFFFF));
+    return held() == 0 ? failure() : ERROR_SUCCESS;
+}
+
+void CurlTransfer::pump() {
+    const bool wasOpened = opened_;
+    if (paused_ && held() == 0) {
+        paused_ = false;
+        buffer_.clear();
+        head_ = 0;
+        // Hands back the chunk that was refused, through onBody, before it returns.
+        noteProgress();  // the silence that counts begins now, not when the pause began
+        curl_easy_pause(easy_, CURLPAUSE_CONT);
+        if (held() > 0) {
+            return;
+        }
+    }
+    int running = 0;
+    curl_multi_perform(multi_, &running);
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
+            done_ = true;
+            result_ = message->data.result;
+        }
+    }
+    // Whatever libcurl brought (data, the end, the opening) is for the caller to look at.
+    if (done_ || held() > 0 || opened_ != wasOpened) {
+        return;
+    }
+    curl_multi_poll(multi_, nullptr, 0, kPollMs, nullptr);
+    if (silentTooLong()) {
+        stop();
+        done_ = true;
+        result_ = CURLE_OPERATION_TIMEDOUT;
+    }
+}
+
+DWORD CurlTransfer::failure() const {
+    return internetErrorFromCurl(result_, errorText_, headers_.redirected());
+}
+
+std::int64_t CurlTransfer::contentLength() const {
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) {
+        return -1;
+    }
+    return length;
+}
+
+size_t CurlTransfer::onBody(char* data, size_t size, size_t count, void* self) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    const std::size_t bytes = size * count;
+    if (!transfer->keepBody_) {
+        transfer->noteProgress();
+        return bytes;
+    }
+    if (transfer->held() >= kPauseAt) {
+        transfer->paused_ = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
+    if (transfer->head_ == transfer->buffer_.size()) {
+        transfer->buffer_.clear();
+        transfer->head_ = 0;
+    }
+    transfer->buffer_.insert(transfer->buffer_.end(), data, data + bytes);
+    if (bytes > 0) {
+        transfer->opened_ = true;
+        transfer->noteProgress();
+    }
+    return bytes;
+}
+
+int CurlTransfer::onRequestReady(void* self, char*, char*, int, int) {
+    // Connected: from now on the server owes an answer.
+    static_cast<CurlTransfer*>(self)->noteProgress();
+    return CURL_PREREQFUNC_OK;
+}
+
+size_t CurlTransfer::onHeader(char* data, size_t size, size_t count, void* self) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    const std::size_t bytes = size * count;
+    const std::string_view line(data, bytes);
+    transfer->noteProgress();
+    if (transfer->protocol_ == Protocol::Http) {
+        const int redirects = transfer->headers_.redirects();
+        transfer->headers_.addLine(line);
+        transfer->opened_ = transfer->opened_ || transfer->headers_.complete();
+        if (transfer->headers_.redirects() != redirects) {
+            // Off to the next address: connecting is the connect time-out's business, and
+            // the silence counts again once the request is out.
+            transfer->lastProgress_ = {};
+        }
+    } else {
+        transfer->replies_.addLine(line);
+        // 125 and 150 answer RETR: the data connection is open and the bytes are coming.
+        const DWORD code = transfer->replies_.lastCode();
+        if (code == 125 || code == 150) {
+            transfer->opened_ = true;
+        }
+    }
+    return bytes;
+}

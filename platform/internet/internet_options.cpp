@@ -1,0 +1,97 @@
+// Handle options, closing and status callbacks.
+#include "platform/internet/internet_options.h"
+
+#include <cstring>
+#include <memory>
+
+#include "platform/internet/internet_handle.h"
+#include "platform/internet/wininet.h"
+#include "platform/last_error.h"
+
+namespace {
+
+BOOL fail(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+}
+
+BOOL giveDword(DWORD value, void* buffer, DWORD* bufferLength) {
+    if (!bufferLength) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    if (!buffer || *bufferLength < sizeof(DWORD)) {
+        *bufferLength = sizeof(DWORD);
+        return fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    std::memcpy(buffer, &value, sizeof value);
+    *bufferLength = sizeof(DWORD);
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* bufferLength) {
+    if (option != INTERNET_OPTION_HANDLE_TYPE && option != INTERNET_OPTION_CONNECT_TIMEOUT &&
+        option != INTERNET_OPTION_RECEIVE_TIMEOUT) {
+        return fail(ERROR_INTERNET_INVALID_OPTION);
+    }
+    std::shared_ptr<InternetHandle> found;
+    if (handle || option == INTERNET_OPTION_HANDLE_TYPE) {
+        found = findHandle(handle);
+        if (!found) {
+            return fail(ERROR_INVALID_HANDLE);
+        }
+    }
+    const InternetTimeouts timeouts = found ? found->timeouts() : defaultInternetTimeouts();
+    switch (option) {
+        case INTERNET_OPTION_HANDLE_TYPE:
+            return giveDword(found->type(), buffer, bufferLength);
+        case INTERNET_OPTION_CONNECT_TIMEOUT:
+            return giveDword(timeouts.connectMs, buffer, bufferLength);
+        default:
+            return giveDword(timeouts.receiveMs, buffer, bufferLength);
+    }
+}
+
+BOOL InternetSetOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD bufferLength) {
+    if (option != INTERNET_OPTION_CONNECT_TIMEOUT && option != INTERNET_OPTION_RECEIVE_TIMEOUT) {
+        return fail(ERROR_INTERNET_INVALID_OPTION);
+    }
+    if (!buffer || bufferLength < sizeof(DWORD)) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    DWORD milliseconds = 0;
+    std::memcpy(&milliseconds, buffer, sizeof milliseconds);
+    const bool connect = option == INTERNET_OPTION_CONNECT_TIMEOUT;
+    if (!handle) {
+        // The process-wide defaults that sessions opened from now on start from.
+        connect ? setDefaultConnectTimeout(milliseconds) : setDefaultReceiveTimeout(milliseconds);
+        return TRUE;
+    }
+    const std::shared_ptr<InternetHandle> found = findHandle(handle);
+    if (!found) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    // Takes effect for the transfers begun through the handle from now on.
+    connect ? found->setConnectTimeout(milliseconds) : found->setReceiveTimeout(milliseconds);
+    return TRUE;
+}
+
+BOOL InternetCloseHandle(HINTERNET handle) {
+    const std::shared_ptr<InternetHandle> removed = removeHandle(handle);
+    if (!removed) {
+        return fail(ERROR_INVALID_HANDLE);
+    }
+    removed->close();
+    return TRUE;
+}
+
+INTERNET_STATUS_CALLBACK InternetSetStatusCallback(HINTERNET handle,
+                                                   INTERNET_STATUS_CALLBACK callback) {
+    const std::shared_ptr<InternetHandle> found = findHandle(handle);
+    if (!found) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INTERNET_INVALID_STATUS_CALLBACK;
+    }
+    return found->exchangeStatusCallback(callback);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+// A file being read: an HTTP response or an FTP file opened by InternetOpenUrlA (with a
+// transfer of its own, already begun), or an FTP file opened by FtpOpenFileA (through its
+// connection, begun at the first read).
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/internet/curl_transfer.h"
+#include "platform/internet/internet_handle.h"
+#include "platform/last_error.h"
+
+class FtpConnection;
+
+class RemoteFile final : public InternetHandle {
+public:
+    // Opened by URL: the transfer has begun.
+    RemoteFile(DWORD type, DWORD_PTR context, InternetTimeouts timeouts,
+               std::unique_ptr<CurlTransfer> transfer);
+    // Opened on an FTP connection that this file has claimed.
+    RemoteFile(DWORD_PTR context, std::shared_ptr<FtpConnection> connection, std::string url,
+               bool ascii);
+    ~RemoteFile() override;
+
+    DWORD read(void* buffer, DWORD size, DWORD* got);
+    DWORD available(DWORD* count);
+    // Moves forward to an absolute position by reading past the bytes in between.
+    DWORD skipTo(std::uint64_t position);
+    std::uint64_t position() const { return position_; }
+    // The file's size: as learned by the transfer under way, or else asked of the server.
+    DWORD size(std::int64_t* size);
+
+    static bool holdsType(DWORD type) {
+        return type == INTERNET_HANDLE_TYPE_FTP_FILE || type == INTERNET_HANDLE_TYPE_HTTP_REQUEST;
+    }
+    bool isHttp() const { return type() == INTERNET_HANDLE_TYPE_HTTP_REQUEST; }
+    const ResponseHeaders& headers() const { return transfer().headers(); }
+    void close() override;
+
+private:
+    CurlTransfer& transfer() const;
+    DWORD start();
+
+    std::unique_ptr<CurlTransfer> own_;
+    std::shared_ptr<FtpConnection> connection_;
+    std::string url_;
+    bool ascii_ = false;
+    bool started_ = false;
+    DWORD startError_ = ERROR_SUCCESS;
+    bool closed_ = false;
+    std::uint64_t position_ = 0;
+};

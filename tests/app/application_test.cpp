@@ -1,0 +1,261 @@
+#include "app/application.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "platform/desktop/shell.h"
+#include "platform/instance_lock.h"
+#include "platform/message_box.h"
+#include "services/app_services.h"
+#include "tests/common/instance_lock_holder.h"
+#include "tests/common/message_box_answers.h"
+#include "tests/common/qt_application.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string MakeTemporaryDirectory() {
+    std::string pattern = (fs::temp_directory_path() / "test-app-XXXXXX").string();
+    return mkdtemp(pattern.data());
+}
+
+void SendKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(widget, &press);
+}
+
+// Each test runs the program under a name of its own, with its guard in a folder of its own.
+class TestAppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApplication();
+        directory_ = MakeTemporaryDirectory();
+        runtime_ = directory_ + "/runtime";
+        ASSERT_TRUE(fs::create_directory(runtime_));
+        ASSERT_EQ(chmod(runtime_.c_str(), 0700), 0);
+        if (const char* saved = std::getenv("XDG_RUNTIME_DIR"))
+            savedRuntime_ = saved;
+        setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+        name_ = std::string("Corvanite-") +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        executable_ = directory_ + "/" + name_ + ".EXE";
+        SetShellOpener([this](const std::string& url) {
+            opened_.push_back(url);
+            return true;
+        });
+    }
+    void TearDown() override {
+        SetShellOpener({});
+        SetMainWindow(nullptr);
+        if (savedRuntime_)
+            setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
+        fs::remove_all(directory_);
+    }
+
+    // A factory for a plain dialog that closes itself once the modal run has begun, after
+    // running duringRun.
+    TestApp::DialogFactory closingDialog(std::function<void(QDialog&)> duringRun = {}) {
+        return [this, duringRun] {
+            ++dialogsMade_;
+            auto dialog = std::make_unique<QDialog>();
+            QDialog* shown = dialog.get();
+            made_ = shown;
+            madeAt_ = shown;
+            QTimer::singleShot(0, shown, [this, shown, duringRun] {
+                mainWindowDuringRun_ = MainWindow();
+                if (duringRun)
+                    duringRun(*shown);
+                shown->accept();
+            });
+            return dialog;
+        };
+    }
+
+    std::string directory_;
+    std::string runtime_;
+    std::optional<std::string> savedRuntime_;
+    std::string name_;
+    std::string executable_;
+    std::vector<std::string> opened_;
+    int dialogsMade_ = 0;
+    QPointer<QDialog> made_;
+    QDialog* madeAt_ = nullptr;
+    QWidget* mainWindowDuringRun_ = nullptr;
+};
+
+TEST_F(TestAppTest, TheNameAndTheHelpFileComeFromTheExecutable) {
+    TestApp app(closingDialog());
+    app.initialise(executable_);
+    EXPECT_EQ(ApplicationName(), name_);
+    EXPECT_EQ(app.helpFilePath(), directory_ + "/" + name_ + ".HLP");
+}
+
+TEST_F(TestAppTest, ASecondInstanceShowsTheRefusalAndNoDialog) {
+    InstanceLockHolder first(runtime_, name_);
+    ASSERT_TRUE(first.held());
+    MessageBoxAnswers answers;
+    TestApp app(closingDialog());
+    app.initialise(executable_);
+
+    EXPECT_FALSE(app.startUp());
+    EXPECT_EQ(dialogsMade_, 0);
+    ASSERT_EQ(answers.count(), 1u);
+    const MessageBoxCall call = answers.calls()[0];
+    EXPECT_EQ(call.text, "Only One Instance Is Allowed!");
+    EXPECT_EQ(call.caption, "Warning!");
+    EXPECT_EQ(call.style, MB_OK);  // only OK, and no icon
+    EXPECT_EQ(call.owner, nullptr);
+}
+
+TEST_F(TestAppTest, AfterTheFirstInstanceEndsEvenAbruptlyTheNextRuns) {
+    InstanceLockHolder first(runtime_, name_);
+    ASSERT_TRUE(first.held());
+    first.kill();
+    MessageBoxAnswers answers;
+    TestApp app(closingDialog());
+    app.initialise(executable_);
+    EXPECT_FALSE(app.startUp());
+    EXPECT_EQ(dialogsMade_, 1);
+    EXPECT_EQ(answers.count(), 0u);
+}
+
+TEST_F(TestAppTest, ACopyUnderAnotherNameRunsBeside) {
+    InstanceLockHolder first(runtime_, name_);
+    ASSERT_TRUE(first.held());
+    MessageBoxAnswers answers;
+    TestApp copy(closingDialog());
+    copy.initialise(directory_ + "/Copy of " + name_ + ".EXE");
+    copy.startUp();
+    EXPECT_EQ(dialogsMade_, 1);
+    EXPECT_EQ(answers.count(), 0u);
+}
+
+TEST_F(TestAppTest, TheFirstInstanceRunsTheDialogAsMainWindowAndKeepsTheGuard) {
+    MessageBoxAnswers answers;
+    TestApp app(closingDialog());
+    app.initialise(executable_);
+
+    EXPECT_FALSE(app.startUp());
+    EXPECT_EQ(dialogsMade_, 1);
+    EXPECT_EQ(mainWindowDuringRun_, madeAt_);
+    EXPECT_NE(madeAt_, nullptr);
+    EXPECT_TRUE(made_.isNull()) << "the dialog is destroyed after its run";
+    EXPECT_EQ(MainWindow(), nullptr);
+    EXPECT_EQ(answers.count(), 0u);
+
+    // The guard stays with this process after the dialog has closed.
+    InstanceLockHolder second(runtime_, name_);
+    EXPECT_FALSE(second.held());
+    TestApp again(closingDialog());
+    again.initialise(executable_);
+    again.startUp();
+    EXPECT_EQ(dialogsMade_, 1);
+    ASSERT_EQ(answers.count(), 1u);
+    EXPECT_EQ(answers.calls()[0].text, "Only One Instance Is Allowed!");
+}
+
+TEST_F(TestAppTest, AGuardThatCannotBeMadeDoesNotStopTheStart) {
+    ASSERT_EQ(chmod(runtime_.c_str(), 0777), 0);
+    const std::string temporary = directory_ + "/tmp";
+    ASSERT_TRUE(fs::create_directory(temporary));
+    const std::string privateFolder = temporary + "/corvanite-" + std::to_string(geteuid());
+    ASSERT_TRUE(fs::create_directory(privateFolder));
+    ASSERT_EQ(chmod(privateFolder.c_str(), 0777), 0);
+    std::optional<std::string> savedTemporary;
+    if (const char* saved = std::getenv("TMPDIR"))
+        savedTemporary = saved;
+    setenv("TMPDIR", temporary.c_str(), 1);
+
+    MessageBoxAnswers answers;
+    TestApp app(closingDialog());
+    app.initialise(executable_);
+    app.startUp();
+
+    if (savedTemporary)
+        setenv("TMPDIR", savedTemporary->c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    EXPECT_EQ(dialogsMade_, 1);
+    EXPECT_EQ(answers.count(), 0u);
+}
+
+TEST_F(TestAppTest, ADialogThatCannotBeMadeEndsTheRunQuietly) {
+    MessageBoxAnswers answers;
+    TestApp app([] { return std::unique_ptr<QDialog>(); });
+    app.initialise(executable_);
+    EXPECT_FALSE(app.startUp());
+    EXPECT_EQ(MainWindow(), nullptr);
+    EXPECT_EQ(answers.count(), 0u);
+}
+
+TEST_F(TestAppTest, HelpOpensTheHelpFileOrSaysItCouldNot) {
+    MessageBoxAnswers answers;
+    TestApp app(closingDialog());
+    app.initialise(executable_);
+
+    app.help();
+    EXPECT_TRUE(opened_.empty());
+    ASSERT_EQ(answers.count(), 1u);
+    EXPECT_EQ(answers.calls()[0].text, "Failed to launch help.");
+    EXPECT_EQ(answers.calls()[0].caption, name_);
+    EXPECT_EQ(answers.calls()[0].style, MB_OK | MB_ICONEXCLAMATION);
+
+    std::ofstream(app.helpFilePath()) << "help";
+    app.help();
+    EXPECT_EQ(answers.count(), 1u);
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(opened_[0], "file://" + app.helpFilePath());
+}
+
+TEST_F(TestAppTest, TheHelpKeyInADialogAsksForHelp) {
+    MessageBoxAnswers answers;
+    TestApp app(closingDialog([](QDialog& dialog) {
+        auto* button = new QPushButton("&Test", &dialog);
+        SendKey(button, Qt::Key_F1);
+        // With Shift, Ctrl or Alt held it is not the help key.
+        SendKey(button, Qt::Key_F1, Qt::ShiftModifier);
+        SendKey(button, Qt::Key_F1, Qt::ControlModifier);
+        SendKey(button, Qt::Key_F1, Qt::AltModifier);
+        SendKey(button, Qt::Key_F2);
+        // A dialog of its own, like the About dialog, has the key too.
+        QDialog about;
+        QTimer::singleShot(0, &about, [&about] {
+            SendKey(&about, Qt::Key_F1, Qt::KeypadModifier);
+            about.accept();
+        });
+        about.exec();
+    }));
+    app.initialise(executable_);
+    app.startUp();
+    // No help file: each press that counts says so.
+    EXPECT_EQ(answers.count(), 2u);
+    for (const MessageBoxCall& call : answers.calls())
+        EXPECT_EQ(call.text, "Failed to launch help.");
+
+    // Outside a run of the program the key does nothing.
+    QDialog outside;
+    SendKey(&outside, Qt::Key_F1);
+    EXPECT_EQ(answers.count(), 2u);
+}
+
+}  // namespace

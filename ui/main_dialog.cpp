@@ -1,0 +1,284 @@
+#include "ui/main_dialog.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "bandwidth/request.h"
+#include "frontend/built_in_urls.h"
+#include "frontend/program_directory.h"
+#include "frontend/string_table.h"
+#include "frontend/url_list_file.h"
+#include "platform/desktop/qt_message_target.h"
+#include "platform/desktop/shell.h"
+#include "platform/message_box.h"
+#include "services/app_services.h"
+#include "ui/about_dialog.h"
+#include "ui/app_icon.h"
+#include "ui/dialog_units.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+// Written only while no test runs, just before a worker starts and reads it.
+TestRequest Request;
+
+constexpr const char* ReportFileName = "BandWidth_TestRpt.txt";
+// Results of the modal run: the Close button, or a confirmed exit.
+constexpr int EndedByClose = 1;
+constexpr int EndedByExit = 2;
+
+template <typename Widget>
+Widget* Control(Widget* widget, const char* name, int id, const DialogUnits& units, QRect rect) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setProperty("controlId", id);
+    widget->setGeometry(units.rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    return widget;
+}
+
+QLabel* StaticText(QWidget* parent, const char* text) {
+    auto* label = new QLabel(QString::fromLocal8Bit(text), parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Left-aligned static texts break long lines at word boundaries.
+    label->setWordWrap(true);
+    // A double-click on a text is a double-click on the dialog: it opens the About box.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return label;
+}
+
+QString Text(UINT id) {
+    return QString::fromLocal8Bit(LoadString(id));
+}
+
+}  // namespace
+
+TestDialog::TestDialog(QWidget* parent) : TestDialog(Options{}, parent) {}
+
+TestDialog::TestDialog(Options options, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      logic_(CancelRequest),
+      startWorker_(options.startWorker ? std::move(options.startWorker)
+                                       : WorkerStarter(StartDetachedTestWorker)),
+      programDirectory_(std::move(options.programDirectory)) {
+    setWindowTitle(QStringLiteral("Corvanite Test"));
+    setFont(DialogUnits::dialogFont());
+    createControls();
+    createWindowMenu();
+    setWindowIcon(ApplicationIcon());
+    if (programDirectory_.empty()) {
+        programDirectory_ = ProgramDirectoryOfExecutable();
+    }
+    loadUrlList();
+    showControls();
+
+    // No parent: the member, and with it the handle, goes before the controls do.
+    messages_ = std::make_unique<QtMessageTarget>(
+        nullptr, [this](UINT message, WPARAM wParam, LPARAM lParam) {
+            windowMessage(message, wParam, lParam);
+        });
+    messageWindow_ = messages_->window();
+}
+
+TestDialog::~TestDialog() = default;
+
+void TestDialog::createControls() {
+    const DialogUnits units(font());
+    setFixedSize(units.size(320, 200));
+
+    // Template order, which is also the tab order.
+    close_ = Control(new QPushButton(QStringLiteral("Cl&ose"), this), "close", IDC_CLOSE, units,
+                     QRect(179, 167, 50, 14));
+    status_ = Control(StaticText(this, ""), "status", IDC_STATUS, units, QRect(39, 90, 200, 8));
+    urlLabel_ =
+        Control(StaticText(this, "URL:"), "urlLabel", IDC_STATIC, units, QRect(39, 28, 21, 12));
+    test_ = Control(new QPushButton(QStringLiteral("&Test"), this), "test", IDC_TEST, units,
+                    QRect(243, 25, 35, 18));
+    test_->setDefault(true);
+    progress_ =
+        Control(new QProgressBar(this), "progress", IDC_PROGRESS, units, QRect(39, 113, 239, 20));
+    progress_->setTextVisible(false);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    url_ = new QComboBox(this);
+    url_->setEditable(true);
+    url_->setInsertPolicy(QComboBox::NoInsert);
+    url_->setDuplicatesEnabled(true);
+    // The template's 78 units include the dropped list; the closed box takes its own height.
+    Control(url_, "url", IDC_URL, units, QRect(63, 27, 167, 78));
+    url_->resize(url_->width(), url_->sizeHint().height());
+    url_->setMaxVisibleItems(
+        std::max(1, units.y(78 - 14) / std::max(1, url_->sizeHint().height())));
+    viewReport_ = Control(new QPushButton(QStringLiteral("&View Report"), this), "viewReport",
+                          IDC_VIEW_REPORT, units, QRect(88, 167, 50, 14));
+    cancel_ = Control(new QPushButton(QStringLiteral("Cancel"), this), "cancel", IDC_CANCEL_TEST,
+                      units, QRect(180, 167, 50, 14));
+
+    setTabOrder(close_, test_);
+    setTabOrder(test_, url_);
+    setTabOrder(url_, viewReport_);
+    setTabOrder(viewReport_, cancel_);
+    // The first tab stop takes the focus, as the window system would give it.
+    close_->setFocus();
+
+    connect(close_, &QPushButton::clicked, this, [this] { done(EndedByClose); });
+    connect(test_, &QPushButton::clicked, this, &TestDialog::startTest);
+    connect(cancel_, &QPushButton::clicked, this, &TestDialog::confirmCancel);
+    connect(viewReport_, &QPushButton::clicked, this, &TestDialog::openReport);
+}
+
+void TestDialog::createWindowMenu() {
+    windowMenu_ = new QMenu(this);
+    windowMenu_->setObjectName(QStringLiteral("windowMenu"));
+    const auto add = [this](const QString& text, UINT command, bool enabled) {
+        QAction* action = windowMenu_->addAction(text);
+        action->setData(command);
+        // A dialog of fixed size can be neither sized nor maximised.
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, [this, command] { systemCommand(command); });
+    };
+    add(QStringLiteral("&Size"), SC_SIZE, false);
+    add(QStringLiteral("Mi&nimize"), SC_MINIMIZE, true);
+    add(QStringLiteral("Ma&ximize"), SC_MAXIMIZE, false);
+    windowMenu_->addSeparator();
+    add(QStringLiteral("&Close\tAlt+F4"), SC_CLOSE, true);
+    const QString about = Text(IDS_ABOUTBOX);
+    if (!about.isEmpty()) {
+        windowMenu_->addSeparator();
+        add(about, IDM_ABOUTBOX, true);
+    }
+}
+
+void TestDialog::loadUrlList() {
+    for (const std::string& url : BuiltInUrls()) {
+        url_->addItem(QString::fromLocal8Bit(url));
+    }
+    if (auto entries = ReadUrlListFile(programDirectory_ + "/" + UrlListFileName)) {
+        url_->clear();
+        for (const std::string& entry : *entries) {
+            url_->addItem(QString::fromLocal8Bit(entry));
+        }
+    }
+    if (url_->count() > 0) {
+        url_->setCurrentIndex(0);
+    } else {
+        url_->setEditText(QString());
+    }
+}
+
+void TestDialog::showControls() {
+    const DialogControls& controls = logic_.controls();
+    status_->setText(QString::fromLocal8Bit(controls.status));
+    progress_->setVisible(controls.progressVisible);
+    progress_->setRange(0, controls.progressMaximum);
+    progress_->setValue(controls.progressPosition);
+    cancel_->setVisible(controls.cancelVisible);
+    close_->setVisible(controls.closeVisible);
+    test_->setEnabled(controls.testEnabled);
+    url_->setEnabled(controls.urlEnabled);
+}
+
+void TestDialog::startTest() {
+    const std::string url = url_->currentText().toLocal8Bit().toStdString();
+    if (url.empty()) {
+        ApplicationMessageBox(LoadString(IDS_URL_EMPTY), MB_OK);
+        return;
+    }
+    logic_.testStarting();
+    showControls();
+    Request.window = messageWindow_;
+    Request.url = url;
+    Request.programDirectory = programDirectory_;
+    const bool started = startWorker_(&Request);
+    logic_.testStarted();
+    showControls();
+    if (!started) {
+        // No thread, no worker to end the test: end it here as a test that could not open
+        // its URL, instead of staying busy for ever.
+        testFinished(OutcomeOpenUrlException);
+    }
+}
+
+void TestDialog::confirmCancel() {
+    if (ApplicationMessageBox(LoadString(IDS_CANCEL_QUESTION), MB_YESNO | MB_ICONSTOP) == IDYES) {
+        logic_.cancelConfirmed();
+    }
+}
+
+void TestDialog::openReport() {
+    const std::string report = programDirectory_ + "/" + ReportFileName;
+    ShellExecuteA(messageWindow_, "open", report.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TestDialog::reject() {
+    const UINT question = logic_.leaveQuestion();
+    if (ApplicationMessageBox(LoadString(question), MB_YESNO | MB_ICONSTOP) != IDYES) {
+        return;
+    }
+    // A test may have ended while the question was open.
+    if (logic_.leaveConfirmed()) {
+        done(EndedByExit);
+    }
+}
+
+void TestDialog::windowMessage(UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_DOWNLOAD_STARTED:
+            logic_.downloadStarted(wParam);
+            showControls();
+            break;
+        case WM_DOWNLOAD_PROGRESS:
+            logic_.progress(wParam);
+            progress_->setValue(logic_.controls().progressPosition);
+            break;
+        case WM_DOWNLOAD_FINISHED:
+            testFinished(static_cast<unsigned>(wParam));
+            break;
+        default:
+            break;
+    }
+}
+
+void TestDialog::testFinished(unsigned outcome) {
+    const bool leave = logic_.testFinished(outcome);
+    if (leave) {
+        done(EndedByExit);
+    }
+    showControls();
+}
+
+void TestDialog::systemCommand(UINT command) {
+    switch (command & 0xFFF0) {
+        case IDM_ABOUTBOX: {
+            AboutDialog about;
+            about.exec();
+            break;
+        }
+        case SC_MINIMIZE:
+            showMinimized();
+            break;
+        case SC_CLOSE:
+            reject();
+            break;
+        default:
+            break;
+    }
+}
+
+void TestDialog::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        systemCommand(IDM_ABOUTBOX);
+    }
+    QDialog::mouseDoubleClickEvent(event);
+}
+
+void TestDialog::contextMenuEvent(QContextMenuEvent* event) {
+    windowMenu_->exec(event->globalPos());
+}

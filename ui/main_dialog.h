@@ -1,0 +1,81 @@
+#pragma once
+
+// The program's main window: pick or type a URL, run one bandwidth test on a worker thread,
+// follow it on the status line and the progress bar, cancel it, open the report.
+#include <QDialog>
+#include <memory>
+#include <string>
+
+#include "platform/win_types.h"
+#include "ui/main_dialog_logic.h"
+#include "ui/worker_starter.h"
+
+class QComboBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QtMessageTarget;
+
+class TestDialog final : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TestDialog)
+
+public:
+    struct Options {
+        // Where the list file, the report and the downloads are; empty: the executable's folder.
+        std::string programDirectory;
+        // Empty: TestWorker on a detached thread.
+        WorkerStarter startWorker;
+    };
+
+    explicit TestDialog(QWidget* parent = nullptr);
+    explicit TestDialog(Options options, QWidget* parent = nullptr);
+    ~TestDialog() override;
+
+    // The handle that the worker posts its notifications to.
+    HWND messageWindow() const { return messageWindow_; }
+    const std::string& programDirectory() const { return programDirectory_; }
+    bool idle() const { return logic_.idle(); }
+    // The dialog's window menu, shown on the right mouse button.
+    QMenu* windowMenu() const { return windowMenu_; }
+
+    // A command of the window menu: About, minimise, close.
+    void systemCommand(UINT command);
+
+public slots:
+    // Escape, the close box, the window menu's Close: ask before leaving.
+    void reject() override;
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void createControls();
+    void createWindowMenu();
+    void loadUrlList();
+    void showControls();
+
+    void startTest();
+    void confirmCancel();
+    void openReport();
+    void windowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void testFinished(unsigned outcome);
+
+    TestDialogLogic logic_;
+    WorkerStarter startWorker_;
+    std::string programDirectory_;
+    std::unique_ptr<QtMessageTarget> messages_;
+    HWND messageWindow_ = 0;
+
+    QPushButton* close_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* urlLabel_ = nullptr;
+    QPushButton* test_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QComboBox* url_ = nullptr;
+    QPushButton* viewReport_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+};
