@@ -17,7 +17,7 @@ endif()
 set(CORVANITE_INSTALL_FOLDER "opt/corvanite" CACHE STRING
     "The program folder, relative to the install prefix")
 
-set(corvanite_icon ${PROJECT_SOURCE_DIR}/ui/corvanite.png)
+set(corvanite_icon ${PROJECT_SOURCE_DIR}/dist/icons/32x32/corvanite.png)
 install(FILES ${corvanite_icon} DESTINATION ${CORVANITE_INSTALL_FOLDER})
 install(FILES ${PROJECT_SOURCE_DIR}/dist/README DESTINATION ${CORVANITE_INSTALL_FOLDER})
 
