@@ -1,7 +1,10 @@
-// cmake --install into a temporary prefix: the program folder, the desktop entry and the
-// icon, and a test run end to end by the installed corvanite-cli.
+// cmake --install into a temporary prefix: the program folder, the desktop entry, the icons
+// and the software-centre description, and a test run end to end by the installed
+// corvanite-cli.
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <unistd.h>
 
@@ -18,6 +21,10 @@ namespace fs = std::filesystem;
 using clitest::CliExit;
 using clitest::RunCli;
 using testsupport::TempDir;
+
+std::string SourceFile(const std::string& path) {
+    return std::string(CORVANITE_SOURCE_DIR) + "/" + path;
+}
 
 // Installs the build into prefix and says how it went.
 CliExit Install(const std::string& prefix) {
@@ -36,7 +43,7 @@ TEST(Install, LaysOutTheFolderThatRunsATestEndToEnd) {
     }
     EXPECT_EQ(::access((folder + "/corvanite-cli").c_str(), X_OK), 0);
     EXPECT_EQ(testsupport::readFile(folder + "/corvanite.png"),
-              testsupport::readFile(CORVANITE_SOURCE_ICON));
+              testsupport::readFile(SourceFile("dist/icons/32x32/corvanite.png")));
     ASSERT_TRUE(fs::is_symlink(prefix.file("bin/corvanite-cli")));
     EXPECT_EQ(fs::canonical(prefix.file("bin/corvanite-cli")),
               fs::canonical(folder + "/corvanite-cli"));
@@ -81,8 +88,21 @@ TEST(Install, PutsTheDialogInTheDesktopsMenu) {
 
     const std::string program = prefix + "/opt/corvanite/Corvanite";
     EXPECT_EQ(::access(program.c_str(), X_OK), 0);
-    EXPECT_EQ(testsupport::readFile(prefix + "/share/icons/hicolor/32x32/apps/corvanite.png"),
-              testsupport::readFile(CORVANITE_SOURCE_ICON));
+    // Each installed as it is in dist/: every size of the icon, the scalable one, the metainfo.
+    std::vector<std::pair<std::string, std::string>> copies = {
+        {"icons/hicolor/scalable/apps/corvanite.svg", "icons/corvanite.svg"},
+        {"metainfo/org.brellwick.Corvanite.metainfo.xml", "org.brellwick.Corvanite.metainfo.xml"}};
+    for (const char* side : {"16", "22", "24", "32", "48", "64", "128", "256"}) {
+        const std::string size = std::string(side) + "x" + side;
+        copies.emplace_back("icons/hicolor/" + size + "/apps/corvanite.png",
+                            "icons/" + size + "/corvanite.png");
+    }
+    for (const auto& [installed, source] : copies) {
+        ASSERT_TRUE(fs::is_regular_file(prefix + "/share/" + installed)) << installed;
+        EXPECT_EQ(testsupport::readFile(prefix + "/share/" + installed),
+                  testsupport::readFile(SourceFile("dist/" + source)))
+            << installed;
+    }
 
     const std::string entryPath = prefix + "/share/applications/corvanite.desktop";
     const std::string entry = "\n" + testsupport::readFile(entryPath);
@@ -109,6 +129,18 @@ TEST(Install, PutsTheDialogInTheDesktopsMenu) {
         EXPECT_EQ(validate.status, 0) << validate.out << validate.err;
         EXPECT_EQ(validate.out + validate.err, "");
     }
+}
+
+// Software centres read the metainfo and the desktop entry it launches, installed together.
+TEST(Install, DescribesTheDialogToSoftwareCentres) {
+    if (!fs::exists("/usr/bin/appstreamcli")) {
+        GTEST_SKIP() << "appstreamcli (Debian package appstream) is not installed";
+    }
+    TempDir prefix;
+    ASSERT_EQ(Install(prefix.path()).status, 0);
+    const CliExit validate =
+        RunCli("/usr/bin/appstreamcli", {"validate-tree", "--no-net", prefix.path()});
+    EXPECT_EQ(validate.status, 0) << validate.out << validate.err;
 }
 #endif
 
