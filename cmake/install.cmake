@@ -1,12 +1,15 @@
 # cmake --install lays out a self-contained program folder (the executables, the icon and a
 # README: the program keeps its list, its report and its downloads beside its executable, so
 # the folder must be one the user can write) and registers it with the desktop: a freedesktop
-# entry and the icon in the XDG places under the same prefix.
+# entry, the icon in every size and the software-centre description in the XDG places under
+# the same prefix.
 #
 #   <prefix>/opt/corvanite/{Corvanite,corvanite-cli,corvanite.png,README}
 #   <prefix>/bin/corvanite-cli -> ../opt/corvanite/corvanite-cli
 #   <prefix>/share/applications/corvanite.desktop
-#   <prefix>/share/icons/hicolor/32x32/apps/corvanite.png
+#   <prefix>/share/icons/hicolor/<N>x<N>/apps/corvanite.png   (N = 16 ... 256)
+#   <prefix>/share/icons/hicolor/scalable/apps/corvanite.svg
+#   <prefix>/share/metainfo/org.brellwick.Corvanite.metainfo.xml
 #
 # The default prefix is ~/.local, whose share/ folder is the desktop's own per-user place.
 include(${PROJECT_SOURCE_DIR}/cmake/version_record.cmake)
@@ -17,7 +20,7 @@ endif()
 set(CORVANITE_INSTALL_FOLDER "opt/corvanite" CACHE STRING
     "The program folder, relative to the install prefix")
 
-set(corvanite_icon ${PROJECT_SOURCE_DIR}/ui/corvanite.png)
+set(corvanite_icon ${PROJECT_SOURCE_DIR}/dist/icons/32x32/corvanite.png)
 install(FILES ${corvanite_icon} DESTINATION ${CORVANITE_INSTALL_FOLDER})
 install(FILES ${PROJECT_SOURCE_DIR}/dist/README DESTINATION ${CORVANITE_INSTALL_FOLDER})
 
@@ -38,7 +41,15 @@ endif()
 
 if(TARGET Corvanite)
   install(TARGETS Corvanite RUNTIME DESTINATION ${CORVANITE_INSTALL_FOLDER})
-  install(FILES ${corvanite_icon} DESTINATION share/icons/hicolor/32x32/apps)
+  # The sizes scripts/render_icons.sh renders.
+  foreach(side IN ITEMS 16 22 24 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/dist/icons/${side}x${side}/corvanite.png
+            DESTINATION share/icons/hicolor/${side}x${side}/apps)
+  endforeach()
+  install(FILES ${PROJECT_SOURCE_DIR}/dist/icons/corvanite.svg
+          DESTINATION share/icons/hicolor/scalable/apps)
+  install(FILES ${PROJECT_SOURCE_DIR}/dist/org.brellwick.Corvanite.metainfo.xml
+          DESTINATION share/metainfo)
   # The entry names the installed program by its full path, known only at install time
   # (cmake --install --prefix may move it).
   install(CODE "

@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev
   nginx-light openssl python3 python3-pyftpdlib
   iproute2 util-linux procps
-  desktop-file-utils
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -1,7 +1,10 @@
-// cmake --install into a temporary prefix: the program folder, the desktop entry and the
-// icon, and a test run end to end by the installed corvanite-cli.
+// cmake --install into a temporary prefix: the program folder, the desktop entry, the icons
+// and the software-centre description, and a test run end to end by the installed
+// corvanite-cli.
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <unistd.h>
 
@@ -36,7 +39,7 @@ TEST(Install, LaysOutTheFolderThatRunsATestEndToEnd) {
     }
     EXPECT_EQ(::access((folder + "/corvanite-cli").c_str(), X_OK), 0);
     EXPECT_EQ(testsupport::readFile(folder + "/corvanite.png"),
-              testsupport::readFile(CORVANITE_SOURCE_ICON));
+              testsupport::readFile(CORVANITE_SOURCE_DIR "/dist/icons/32x32/corvanite.png"));
     ASSERT_TRUE(fs::is_symlink(prefix.file("bin/corvanite-cli")));
     EXPECT_EQ(fs::canonical(prefix.file("bin/corvanite-cli")),
               fs::canonical(folder + "/corvanite-cli"));
@@ -81,8 +84,19 @@ TEST(Install, PutsTheDialogInTheDesktopsMenu) {
 
     const std::string program = prefix + "/opt/corvanite/Corvanite";
     EXPECT_EQ(::access(program.c_str(), X_OK), 0);
-    EXPECT_EQ(testsupport::readFile(prefix + "/share/icons/hicolor/32x32/apps/corvanite.png"),
-              testsupport::readFile(CORVANITE_SOURCE_ICON));
+    // Installed as they are in dist/: the icon in every size, the scalable one, the metainfo.
+    std::vector<std::pair<std::string, std::string>> copies = {
+        {"icons/hicolor/scalable/apps/corvanite.svg", "icons/corvanite.svg"},
+        {"metainfo/org.brellwick.Corvanite.metainfo.xml", "org.brellwick.Corvanite.metainfo.xml"}};
+    for (const std::string size :
+         {"16x16", "22x22", "24x24", "32x32", "48x48", "64x64", "128x128", "256x256"}) {
+        copies.emplace_back("icons/hicolor/" + size + "/apps/corvanite.png",
+                            "icons/" + size + "/corvanite.png");
+    }
+    for (const auto& [installed, source] : copies) {
+        EXPECT_EQ(testsupport::readFile(prefix + "/share/" + installed),
+                  testsupport::readFile(CORVANITE_SOURCE_DIR "/dist/" + source));
+    }
 
     const std::string entryPath = prefix + "/share/applications/corvanite.desktop";
     const std::string entry = "\n" + testsupport::readFile(entryPath);
@@ -109,6 +123,18 @@ TEST(Install, PutsTheDialogInTheDesktopsMenu) {
         EXPECT_EQ(validate.status, 0) << validate.out << validate.err;
         EXPECT_EQ(validate.out + validate.err, "");
     }
+}
+
+// Software centres read the metainfo and the desktop entry it launches, installed together.
+TEST(Install, DescribesTheDialogToSoftwareCentres) {
+    if (!fs::exists("/usr/bin/appstreamcli")) {
+        GTEST_SKIP() << "appstreamcli (Debian package appstream) is not installed";
+    }
+    TempDir prefix;
+    ASSERT_EQ(Install(prefix.path()).status, 0);
+    const CliExit validate =
+        RunCli("/usr/bin/appstreamcli", {"validate-tree", "--no-net", prefix.path()});
+    EXPECT_EQ(validate.status, 0) << validate.out << validate.err;
 }
 #endif
 

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSize>
 
 #include "tests/ui/dialog_test_support.h"
 #include "ui/dialog_units.h"
@@ -33,6 +34,7 @@ TEST_F(About, TemplateLayout) {
     for (QLabel* label : about.findChildren<QLabel*>()) {
         if (!label->pixmap().isNull()) {
             hasIcon = true;
+            EXPECT_EQ(label->pixmap().size(), QSize(32, 32));
             EXPECT_EQ(label->pos(), QPoint(units.x(11), units.y(17)));
         } else {
             texts << label->text();

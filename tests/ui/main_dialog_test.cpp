@@ -110,7 +110,7 @@ TEST_F(MainDialog, TemplateLayout) {
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(dialog.windowIcon().isNull());
+    EXPECT_EQ(dialog.windowIcon().availableSizes().size(), 7);  // 16 to 256 px
 
     const struct {
         const char* name;
