@@ -16,7 +16,12 @@ int Scale(int units, int base, int divisor) {
 
 DialogUnits::DialogUnits(const QFont& dialogFont) {
     const QFontMetrics metrics(dialogFont);
-    charWidth_ = metrics.averageCharWidth();
+    // The font's own average (over every glyph it has) runs narrower than text for many
+    // fonts, and buttons and texts would then be cut; the letters' width, rounded to whole
+    // pixels, is what text needs.
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    charWidth_ = (letters / 26 + 1) / 2;
     height_ = metrics.height();
 }
 
@@ -40,7 +45,5 @@ QSize DialogUnits::size(int width, int height) const {
 }
 
 QFont DialogUnits::dialogFont() {
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    return font;
+    return QApplication::font();
 }

@@ -1,5 +1,8 @@
 #include "ui/main_dialog.h"
 
+#include <cstdint>
+#include <string>
+
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -29,6 +32,12 @@ namespace {
 TestRequest Request;
 
 constexpr const char* ReportFileName = "BandWidth_TestRpt.txt";
+// The template's status line is one line high, and its longer texts wrap: it takes the free
+// space above the progress bar (at 113), two lines and the room that the font's own line
+// spacing may add to them.
+constexpr int StatusLineHeight = 20;
+// The URL box's dropped list: the 64 of its 78 units below the edit field, eight lines of text.
+constexpr int DroppedListLines = (78 - 14) / 8;
 // Results of the modal run: the Close button, or a confirmed exit.
 constexpr int EndedByClose = 1;
 constexpr int EndedByExit = 2;
@@ -56,12 +65,20 @@ QString Text(UINT id) {
     return QString::fromLocal8Bit(LoadString(id));
 }
 
+std::string NoViewerText(const std::string& report) {
+    return "No application could open the report\n" + report +
+           "\nOpen it with a text editor, or choose a default application for text files in "
+           "your desktop's settings.";
+}
+
 }  // namespace
 
 TestDialog::TestDialog(QWidget* parent) : TestDialog(Options{}, parent) {}
 
 TestDialog::TestDialog(Options options, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A window of its own for the window manager, not a dialog of another window: the
+    // program's main window has its own taskbar button and a minimise box.
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       logic_(CancelRequest),
@@ -96,7 +113,8 @@ void TestDialog::createControls() {
     // Template order, which is also the tab order.
     close_ = Control(new QPushButton(QStringLiteral("Cl&ose"), this), "close", IDC_CLOSE, units,
                      QRect(179, 167, 50, 14));
-    status_ = Control(StaticText(this, ""), "status", IDC_STATUS, units, QRect(39, 90, 200, 8));
+    status_ = Control(StaticText(this, ""), "status", IDC_STATUS, units,
+                      QRect(39, 90, 200, StatusLineHeight));
     urlLabel_ =
         Control(StaticText(this, "URL:"), "urlLabel", IDC_STATIC, units, QRect(39, 28, 21, 12));
     test_ = Control(new QPushButton(QStringLiteral("&Test"), this), "test", IDC_TEST, units,
@@ -107,15 +125,22 @@ void TestDialog::createControls() {
     progress_->setTextVisible(false);
     progress_->setRange(0, 100);
     progress_->setValue(0);
+    // A double-click on the bar is not one on the dialog's surface: it opens no About box.
+    progress_->setAttribute(Qt::WA_NoMousePropagation);
     url_ = new QComboBox(this);
     url_->setEditable(true);
     url_->setInsertPolicy(QComboBox::NoInsert);
     url_->setDuplicatesEnabled(true);
+    // The URL goes to the worker exactly as typed: no completion from the list, which would
+    // change its case or add to it, and would take the first Enter for itself.
+    url_->setCompleter(nullptr);
     // The template's 78 units include the dropped list; the closed box takes its own height.
     Control(url_, "url", IDC_URL, units, QRect(63, 27, 167, 78));
     url_->resize(url_->width(), url_->sizeHint().height());
-    url_->setMaxVisibleItems(
-        std::max(1, units.y(78 - 14) / std::max(1, url_->sizeHint().height())));
+    url_->setMaxVisibleItems(DroppedListLines);
+    // A long URL shows its start, the host, rather than its end.
+    connect(url_, &QComboBox::currentIndexChanged, this,
+            [this] { url_->lineEdit()->setCursorPosition(0); });
     viewReport_ = Control(new QPushButton(QStringLiteral("&View Report"), this), "viewReport",
                           IDC_VIEW_REPORT, units, QRect(88, 167, 50, 14));
     cancel_ = Control(new QPushButton(QStringLiteral("Cancel"), this), "cancel", IDC_CANCEL_TEST,
@@ -214,7 +239,23 @@ void TestDialog::confirmCancel() {
 
 void TestDialog::openReport() {
     const std::string report = programDirectory_ + "/" + ReportFileName;
-    ShellExecuteA(messageWindow_, "open", report.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const std::intptr_t result =
+        ShellExecuteA(messageWindow_, "open", report.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // No report yet shows nothing; a report that no program could open is named, so that
+    // the user can open it by hand.
+    if (result == SE_ERR_NOASSOC) {
+        ApplicationMessageBox(NoViewerText(report), MB_OK);
+    }
+}
+
+void TestDialog::setVisible(bool visible) {
+    // exec() marks the window application-modal, which the window manager would show as a
+    // dialog of some other window. No other window of the program is open before this one,
+    // so the mark has nothing to block; the modal run goes on all the same.
+    if (visible && windowModality() != Qt::NonModal) {
+        setWindowModality(Qt::NonModal);
+    }
+    QDialog::setVisible(visible);
 }
 
 void TestDialog::reject() {
@@ -252,6 +293,9 @@ void TestDialog::testFinished(unsigned outcome) {
         done(EndedByExit);
     }
     showControls();
+    // The focus left the URL box and the Test button when they were disabled; back in the
+    // URL box, Enter runs the next test instead of pressing whatever the focus fell on.
+    url_->setFocus();
 }
 
 void TestDialog::systemCommand(UINT command) {

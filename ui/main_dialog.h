@@ -43,6 +43,8 @@ public:
     // A command of the window menu: About, minimise, close.
     void systemCommand(UINT command);
 
+    void setVisible(bool visible) override;
+
 public slots:
     // Escape, the close box, the window menu's Close: ask before leaving.
     void reject() override;

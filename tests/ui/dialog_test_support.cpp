@@ -5,7 +5,7 @@
 ShellRecorder::ShellRecorder() {
     SetShellOpener([this](const std::string& url) {
         opened_.push_back(url);
-        return true;
+        return launches_;
     });
 }
 

@@ -25,9 +25,12 @@ public:
     ShellRecorder& operator=(const ShellRecorder&) = delete;
 
     const std::vector<std::string>& opened() const { return opened_; }
+    // From now on every launch fails, as on a desktop with no application for the link.
+    void failLaunches() { launches_ = false; }
 
 private:
     std::vector<std::string> opened_;
+    bool launches_ = true;
 };
 
 // Stands in for the worker thread: keeps a copy of each request handed over.

@@ -10,102 +10,21 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QUrl>
-#include <fstream>
 
-#include "bandwidth/request.h"
 #include "frontend/outcome_table.h"
-#include "platform/message_box.h"
-#include "services/app_services.h"
-#include "tests/ui/dialog_test_support.h"
+#include "tests/ui/main_dialog_fixture.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_units.h"
 
 namespace {
 
-class MainDialog : public ::testing::Test {
-protected:
-    MainDialog() { TestApplication(); }
-
-    ~MainDialog() override { SetMainWindow(nullptr); }
-
-    // The dialog over a program folder of its own, shown as the application's main window.
-    TestDialog& open(bool threadAvailable = true) {
-        starter_ = std::make_unique<RecordingStarter>(threadAvailable);
-        dialog_ = std::make_unique<TestDialog>(
-            TestDialog::Options{folder_.path().toStdString(), starter_->starter()});
-        SetMainWindow(dialog_.get());
-        dialog_->show();
-        return *dialog_;
-    }
-
-    template <typename Widget = QWidget>
-    Widget* control(const char* name) const {
-        auto* widget = dialog_->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-
-    QComboBox* url() const { return control<QComboBox>("url"); }
-    // Whether the control shows on the dialog, also once the dialog itself has ended.
-    bool shown(const char* name) const { return control(name)->isVisibleTo(dialog_.get()); }
-    std::string status() const { return control<QLabel>("status")->text().toStdString(); }
-
-    void writeFile(const char* name, const std::string& bytes) {
-        std::ofstream(folder_.filePath(QString::fromLatin1(name)).toStdString(), std::ios::binary)
-            << bytes;
-    }
-
-    void post(UINT message, WPARAM wParam) {
-        ASSERT_TRUE(PostMessageA(dialog_->messageWindow(), message, wParam, 0));
-    }
-
-    // Posts a notification and lets the dialog handle it.
-    void notify(UINT message, WPARAM wParam) {
-        ASSERT_TRUE(PostMessageA(dialog_->messageWindow(), message, wParam, 0));
-        ASSERT_TRUE(
-            WaitUntil([&] { return PendingMessages(dialog_->messageWindow(), message) == 0; }));
-    }
-
-    void startTest(const char* text = "http://127.0.0.1:9/file.bin") {
-        url()->setEditText(QString::fromLatin1(text));
-        QTest::mouseClick(control<QPushButton>("test"), Qt::LeftButton);
-        ASSERT_FALSE(dialog_->idle());
-    }
-
-    void expectIdle() const {
-        EXPECT_TRUE(dialog_->idle());
-        EXPECT_TRUE(control("test")->isEnabled());
-        EXPECT_TRUE(control("url")->isEnabled());
-        EXPECT_TRUE(shown("close"));
-        EXPECT_FALSE(shown("cancel"));
-        EXPECT_TRUE(shown("viewReport"));
-        EXPECT_TRUE(control("viewReport")->isEnabled());
-    }
-
-    void expectRunning() const {
-        EXPECT_FALSE(dialog_->idle());
-        EXPECT_FALSE(control("test")->isEnabled());
-        EXPECT_FALSE(control("url")->isEnabled());
-        EXPECT_FALSE(shown("close"));
-        EXPECT_TRUE(shown("cancel"));
-        EXPECT_TRUE(shown("viewReport"));
-        EXPECT_TRUE(control("viewReport")->isEnabled());
-    }
-
-    QTemporaryDir folder_;
-    MessageBoxAnswers answers_{IDNO};
-    ShellRecorder shell_;
-    std::unique_ptr<RecordingStarter> starter_;
-    std::unique_ptr<TestDialog> dialog_;
-};
-
 TEST_F(MainDialog, TemplateLayout) {
     TestDialog& dialog = open();
     const DialogUnits units(dialog.font());
     EXPECT_EQ(dialog.windowTitle(), "Corvanite Test");
-    EXPECT_EQ(dialog.font().pointSize(), 8);
+    // The desktop's font at the size the user chose, as the message boxes have it.
+    EXPECT_EQ(dialog.font(), QApplication::font());
     EXPECT_EQ(dialog.size(), units.size(320, 200));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -120,7 +39,8 @@ TEST_F(MainDialog, TemplateLayout) {
         bool visible;
     } controls[] = {
         {"close", 1, "Cl&ose", QRect(179, 167, 50, 14), true},
-        {"status", 1003, "", QRect(39, 90, 200, 8), true},
+        // Two lines and more: the longer texts wrap.
+        {"status", 1003, "", QRect(39, 90, 200, 20), true},
         {"urlLabel", -1, "URL:", QRect(39, 28, 21, 12), true},
         {"test", 1001, "&Test", QRect(243, 25, 35, 18), true},
         {"progress", 1004, nullptr, QRect(39, 113, 239, 20), false},
