@@ -1,3 +1,6 @@
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include <QApplication>
@@ -31,6 +34,11 @@ namespace {
     "\n"
     "LegalCopyright=" CORVANITE_LEGAL_COPYRIGHT "\n";
 
+// Everything a test writes is on disk before its finished notification; what a worker may
+// still be doing after that is closing its connection, which must not keep the program (and
+// with it the single-instance guard) alive once the window has closed.
+constexpr std::chrono::seconds WorkerClosingLimit(2);
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -48,7 +56,10 @@ int main(int argc, char* argv[]) {
     app.initialise(ModuleFileName());
     app.startUp();
 
-    // A report being written at the last moment is finished before the process ends.
-    WaitForTestWorkers();
+    if (!WaitForTestWorkers(WorkerClosingLimit)) {
+        // Static objects are not destroyed under a worker that still runs.
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     return 0;
 }

@@ -104,6 +104,9 @@ unsigned TestRun::run() {
         outcome = download();
     }
     // The session outlives the finished notification on every path.
+    if (const auto& closing = worker_hooks::ClosingObserver()) {
+        closing();
+    }
     if (session_) {
         session_->Close();
         session_.reset();
@@ -303,7 +306,7 @@ unsigned TestWorker(const TestRequest* request) {
     return run.run();
 }
 
-void WaitForTestWorkers() {
+bool WaitForTestWorkers(std::chrono::milliseconds limit) {
     std::unique_lock lock(runningMutex);
-    runningChanged.wait(lock, [] { return runningWorkers == 0; });
+    return runningChanged.wait_for(lock, limit, [] { return runningWorkers == 0; });
 }

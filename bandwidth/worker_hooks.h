@@ -17,3 +17,7 @@ void SetTestWorkerEndOfDataObserver(std::function<void()> observer);
 // the file it returns, which the observer then owns in its place. Stands in for platforms
 // whose opening of a URL can yield no file object.
 void SetTestWorkerRemoteFileFilter(std::function<CStdioFile*(CStdioFile* opened)> filter);
+
+// Called once the finished notification is posted, as the worker goes on to close its
+// Internet session; a test can hold the worker there, as a server that never answers would.
+void SetTestWorkerClosingObserver(std::function<void()> observer);

@@ -9,4 +9,5 @@ namespace worker_hooks {
 const std::function<void(int)>& PollObserver();
 const std::function<void()>& EndOfDataObserver();
 const std::function<CStdioFile*(CStdioFile*)>& RemoteFileFilter();
+const std::function<void()>& ClosingObserver();
 }  // namespace worker_hooks

@@ -124,7 +124,7 @@ public:
         const auto shown = runUntil([this] { return dialog_.idle(); });
         SetTestWorkerEndOfDataObserver({});
         expectStatus("Downloading finished.");
-        WaitForTestWorkers();
+        WaitForTestWorkers(std::chrono::seconds(30));
         const Clock::time_point read{Clock::duration(lastRead.load())};
         return {seconds(shown - start),
                 {milliseconds(shown - read), milliseconds(shown - taken_.last())}};
@@ -146,7 +146,7 @@ public:
         SetMessageBoxAnswerer({});
         const auto ended = runUntil([this] { return dialog_.idle(); });
         expectStatus("Downloading is broken by user.");
-        WaitForTestWorkers();
+        WaitForTestWorkers(std::chrono::seconds(30));
         return {milliseconds(ended - answered), milliseconds(ended - taken_.last())};
     }
 

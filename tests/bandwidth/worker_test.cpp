@@ -359,15 +359,42 @@ TEST(TestWorker, WaitForTestWorkersWaitsForTheLastClose) {
     worker.detach();  // as the dialog starts it
 
     atPoll.get_future().wait();
-    auto waiting = std::async(std::launch::async, [] { WaitForTestWorkers(); });
+    auto waiting =
+        std::async(std::launch::async, [] { return WaitForTestWorkers(std::chrono::minutes(5)); });
     EXPECT_NE(waiting.wait_for(std::chrono::seconds(0)), std::future_status::ready);
     release.set_value();
-    waiting.wait();
+    EXPECT_TRUE(waiting.get());
     SetTestWorkerPollObserver({});
 
     // Everything was closed and written before the wait returned.
     EXPECT_EQ(ReportBlocks(readFile(program.file(kReport))), 1);
     EXPECT_EQ(FileSize(program.file("f.bin")), 3000u);
+}
+
+TEST(TestWorker, WaitForTestWorkersGivesUpOnAWorkerThatHangsInItsClosing) {
+    ScriptedHttpServer http;
+    TempDir program;
+    QueueTarget window;
+    std::promise<void> closing;
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    SetTestWorkerClosingObserver([&, released] {
+        closing.set_value();
+        released.wait();
+    });
+    TestRequest request{window.window(), http.url("/data?size=3000&n=/f.bin"), program.path()};
+    std::thread([&request] { TestWorker(&request); }).detach();
+
+    closing.get_future().wait();
+    EXPECT_FALSE(WaitForTestWorkers(std::chrono::milliseconds(20)));
+    // What the test wrote is whole before the worker closes its session.
+    EXPECT_TRUE(window.waitFor(WM_DOWNLOAD_FINISHED).has_value());
+    EXPECT_EQ(ReportBlocks(readFile(program.file(kReport))), 1);
+    EXPECT_EQ(FileSize(program.file("f.bin")), 3000u);
+
+    release.set_value();
+    EXPECT_TRUE(WaitForTestWorkers(std::chrono::minutes(5)));
+    SetTestWorkerClosingObserver({});
 }
 
 }  // namespace

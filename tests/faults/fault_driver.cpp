@@ -34,6 +34,6 @@ int main(int argc, char** argv) {
         std::printf("outcome %u\n", outcome);
         std::fflush(stdout);
     }
-    WaitForTestWorkers();
+    WaitForTestWorkers(std::chrono::seconds(30));
     return 0;
 }

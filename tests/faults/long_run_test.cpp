@@ -86,7 +86,7 @@ TEST_F(LongRuns, TwoHundredTestsInARowLeaveNothingBehind) {
             FAIL() << "run " << i;
         }
     }
-    WaitForTestWorkers();
+    ASSERT_TRUE(WaitForTestWorkers(std::chrono::seconds(30)));
     ExpectFlat(before, Measure(), "200 tests");
     int blocks = 0;
     EXPECT_TRUE(IsWholeReportBlocks(readFile(program.file(kReport)), &blocks));
@@ -131,7 +131,7 @@ TEST_F(LongRuns, FiveHundredTestsStoppedAtRandomMomentsEachEndOnce) {
         stopped += returned == asked ? 1 : 0;
         finished += returned == OutcomeFinished ? 1 : 0;
     }
-    WaitForTestWorkers();
+    ASSERT_TRUE(WaitForTestWorkers(std::chrono::seconds(30)));
     ExpectFlat(before, Measure(), "500 stopped tests");
     std::printf("500 stopped tests: %d stopped, %d finished first\n", stopped, finished);
     EXPECT_GT(stopped, 0);

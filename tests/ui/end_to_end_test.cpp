@@ -55,7 +55,7 @@ TEST(EndToEnd, TypedUrlIsDownloadedTimedAndReported) {
     EXPECT_EQ(answers.count(), 0u);
 
     // The worker closes its files after its last notification.
-    WaitForTestWorkers();
+    ASSERT_TRUE(WaitForTestWorkers(std::chrono::seconds(30)));
     const std::string received = testsupport::readFile(program.file("sample.bin"));
     ASSERT_EQ(received.size(), size);
     EXPECT_TRUE(testsupport::matchesPattern(received.data(), received.size()));
