@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <cstdint>
 #include <utility>
 
 #include <QDialog>
@@ -19,6 +20,7 @@ TestApp::~TestApp() = default;
 void TestApp::initialise(const std::string& executablePath) {
     SetApplicationNameFromPath(executablePath);
     helpFilePath_ = HelpFilePathFromPath(executablePath);
+    installedHelpFilePath_ = InstalledHelpFilePathFromPath(executablePath);
 }
 
 bool TestApp::startUp() {
@@ -43,6 +45,14 @@ bool TestApp::startUp() {
 }
 
 void TestApp::help() const {
-    if (ShellExecuteA(0, "open", helpFilePath_.c_str(), nullptr, nullptr, SW_SHOWNORMAL) <= 32)
-        ApplicationMessageBox("Failed to launch help.", MB_OK);
+    for (const std::string* page : {&helpFilePath_, &installedHelpFilePath_}) {
+        const std::intptr_t result =
+            ShellExecuteA(0, "open", page->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        if (result > 32)
+            return;
+        // Only a page that is not there sends us on to the next place.
+        if (result != SE_ERR_FNF)
+            break;
+    }
+    ApplicationMessageBox("Failed to launch help.", MB_OK);
 }

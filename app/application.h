@@ -20,20 +20,24 @@ public:
     TestApp(const TestApp&) = delete;
     TestApp& operator=(const TestApp&) = delete;
 
-    // The framework's initialisation: ApplicationName and the help file path from the path of
-    // the running executable.
+    // The framework's initialisation: ApplicationName and the help page's places from the path
+    // of the running executable.
     void initialise(const std::string& executablePath);
 
     // Takes the single-instance guard, then runs the main dialog until it closes; a second
     // instance shows the refusal box instead. Always false: no message loop follows.
     bool startUp();
 
-    // The Help command: the help file opened with the desktop's default handler.
+    // The Help command: the help page opened in the desktop's browser, the one beside the
+    // executable first, else the installed one; "Failed to launch help." when neither is there
+    // or nothing could open it.
     void help() const;
 
     const std::string& helpFilePath() const { return helpFilePath_; }
+    const std::string& installedHelpFilePath() const { return installedHelpFilePath_; }
 
 private:
     DialogFactory makeDialog_;
     std::string helpFilePath_;
+    std::string installedHelpFilePath_;
 };

@@ -1,5 +1,7 @@
 #include "services/executable_path.h"
 
+#include <filesystem>
+
 #include "services/app_services.h"
 
 namespace {
@@ -26,5 +28,13 @@ std::string ApplicationNameFromPath(const std::string& executablePath) {
 std::string HelpFilePathFromPath(const std::string& executablePath) {
     const std::string fileName = FileNameOf(executablePath);
     const std::string::size_type nameStart = executablePath.size() - fileName.size();
-    return executablePath.substr(0, nameStart + ExtensionStart(fileName)) + ".HLP";
+    return executablePath.substr(0, nameStart + ExtensionStart(fileName)) + ".html";
+}
+
+std::string InstalledHelpFilePathFromPath(const std::string& executablePath) {
+    const std::string folder =
+        executablePath.substr(0, executablePath.size() - FileNameOf(executablePath).size());
+    const std::filesystem::path page = std::filesystem::path(folder.empty() ? "." : folder) / ".." /
+                                       "share" / "corvanite" / "corvanite.html";
+    return page.lexically_normal().string();
 }

@@ -10,6 +10,11 @@ std::string FileNameOf(const std::string& path);
 // extension. Only the file name is searched for the extension's ".", so a dot in a directory
 // name ("~/.local/bin/Corvanite") is never taken for it; a leading "." starts no extension.
 
-// The executable's path with the file name's extension replaced by ".HLP", or ".HLP"
-// appended when the file name has none.
+// The help page beside the executable: its path with the file name's extension replaced by
+// ".html", or ".html" appended when the file name has none. A build and a copy of the program
+// in a folder of its own keep the page there.
 std::string HelpFilePathFromPath(const std::string& executablePath);
+
+// The help page of an installed program: share/corvanite/corvanite.html beside the
+// executable's bin folder (/usr/bin/corvanite: /usr/share/corvanite/corvanite.html).
+std::string InstalledHelpFilePathFromPath(const std::string& executablePath);

@@ -59,7 +59,7 @@ protected:
         executable_ = directory_ + "/" + name_ + ".EXE";
         SetShellOpener([this](const std::string& url) {
             opened_.push_back(url);
-            return true;
+            return launches_;
         });
     }
     void TearDown() override {
@@ -97,6 +97,7 @@ protected:
     std::string name_;
     std::string executable_;
     std::vector<std::string> opened_;
+    bool launches_ = true;
     int dialogsMade_ = 0;
     QPointer<QDialog> made_;
     QDialog* madeAt_ = nullptr;
@@ -107,7 +108,7 @@ TEST_F(TestAppTest, TheNameAndTheHelpFileComeFromTheExecutable) {
     TestApp app(closingDialog());
     app.initialise(executable_);
     EXPECT_EQ(ApplicationName(), name_);
-    EXPECT_EQ(app.helpFilePath(), directory_ + "/" + name_ + ".HLP");
+    EXPECT_EQ(app.helpFilePath(), directory_ + "/" + name_ + ".html");
 }
 
 TEST_F(TestAppTest, ASecondInstanceShowsTheRefusalAndNoDialog) {
@@ -208,23 +209,49 @@ TEST_F(TestAppTest, ADialogThatCannotBeMadeEndsTheRunQuietly) {
     EXPECT_EQ(answers.count(), 0u);
 }
 
-TEST_F(TestAppTest, HelpOpensTheHelpFileOrSaysItCouldNot) {
-    MessageBoxAnswers answers;
-    TestApp app(closingDialog());
-    app.initialise(executable_);
+TEST_F(TestAppTest, HelpOpensThePageBesideTheProgramOrTheInstalledOne) {
+    // A program in a bin folder, with an installed tree's share folder beside it.
+    ASSERT_TRUE(fs::create_directories(directory_ + "/bin"));
+    ASSERT_TRUE(fs::create_directories(directory_ + "/share/corvanite"));
+    const std::string beside = directory_ + "/bin/" + name_ + ".html";
+    const std::string installed = directory_ + "/share/corvanite/corvanite.html";
+    const struct {
+        const char* pages;
+        bool besidePage;
+        bool installedPage;
+        bool launches;
+        std::string opens;  // empty: "Failed to launch help."
+    } cases[] = {
+        {"none", false, false, true, ""},
+        {"beside the program", true, false, true, beside},
+        {"installed", false, true, true, installed},
+        {"both", true, true, true, beside},
+        {"beside, and nothing can open it", true, true, false, ""},
+    };
+    for (const auto& c : cases) {
+        fs::remove(beside);
+        fs::remove(installed);
+        if (c.besidePage)
+            std::ofstream(beside) << "help";
+        if (c.installedPage)
+            std::ofstream(installed) << "help";
+        launches_ = c.launches;
+        opened_.clear();
+        MessageBoxAnswers answers;
+        TestApp app(closingDialog());
+        app.initialise(directory_ + "/bin/" + name_);
 
-    app.help();
-    EXPECT_TRUE(opened_.empty());
-    ASSERT_EQ(answers.count(), 1u);
-    EXPECT_EQ(answers.calls()[0].text, "Failed to launch help.");
-    EXPECT_EQ(answers.calls()[0].caption, name_);
-    EXPECT_EQ(answers.calls()[0].style, MB_OK | MB_ICONEXCLAMATION);
-
-    std::ofstream(app.helpFilePath()) << "help";
-    app.help();
-    EXPECT_EQ(answers.count(), 1u);
-    ASSERT_EQ(opened_.size(), 1u);
-    EXPECT_EQ(opened_[0], "file://" + app.helpFilePath());
+        app.help();
+        if (c.opens.empty()) {
+            ASSERT_EQ(answers.count(), 1u) << c.pages;
+            EXPECT_EQ(answers.calls()[0].text, "Failed to launch help.");
+            EXPECT_EQ(answers.calls()[0].caption, name_);
+            EXPECT_EQ(answers.calls()[0].style, MB_OK | MB_ICONEXCLAMATION);
+        } else {
+            EXPECT_EQ(answers.count(), 0u) << c.pages;
+            EXPECT_EQ(opened_, std::vector<std::string>{"file://" + c.opens}) << c.pages;
+        }
+    }
 }
 
 TEST_F(TestAppTest, TheHelpKeyInADialogAsksForHelp) {
