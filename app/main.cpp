@@ -6,10 +6,13 @@
 #include <QApplication>
 
 #include "app/application.h"
+#include "app/display_environment.h"
 #include "bandwidth/worker.h"
 #include "platform/desktop/qt_message_box.h"
 #include "platform/module_path.h"
+#include "services/app_services.h"
 #include "services/version.h"
+#include "ui/app_icon.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -42,6 +45,13 @@ constexpr std::chrono::seconds WorkerClosingLimit(2);
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Without a display the toolkit would abort with a message about its plug-ins.
+    if (!DisplayNamed()) {
+        std::fprintf(stderr, "%s\n",
+                     NoDisplayLine(ApplicationNameFromPath(ModuleFileName())).c_str());
+        return 1;
+    }
+
     // The program ignores its command line, the toolkit's own options included.
     static char fallbackName[] = "Corvanite";
     int toolkitArgc = 1;
@@ -49,6 +59,8 @@ int main(int argc, char* argv[]) {
     QApplication application(toolkitArgc, toolkitArgv);
     QApplication::setOrganizationName(QStringLiteral(CORVANITE_COMPANY_NAME));
     QApplication::setApplicationVersion(QStringLiteral(CORVANITE_FILE_VERSION));
+    // Every window of the program carries the icon: the message boxes and the About box too.
+    QApplication::setWindowIcon(ApplicationIcon());
 
     UseQtMessageBoxes();
 

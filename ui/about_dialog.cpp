@@ -38,7 +38,6 @@ AboutDialog::AboutDialog(QWidget* parent)
     setFont(DialogUnits::dialogFont());
     const DialogUnits units(font());
     setFixedSize(units.size(235, 63));
-    setWindowIcon(ApplicationIcon());
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ApplicationIconPixmap());

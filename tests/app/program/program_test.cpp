@@ -1,110 +1,26 @@
 // The program itself, started as a process of its own on the offscreen platform.
-#include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/application.h"
+#include "platform/desktop/shell.h"
+#include "tests/app/program/program_process.h"
+#include "tests/common/message_box_answers.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-class Program {
-public:
-    Program(const std::string& executable, const std::string& runtime,
-            const std::vector<std::string>& arguments = {}) {
-        pid_ = fork();
-        if (pid_ != 0)
-            return;
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        std::vector<char*> argv{const_cast<char*>(executable.c_str())};
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(executable.c_str(), argv.data());
-        _exit(127);
-    }
-    ~Program() {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-    pid_t pid() const { return pid_; }
-    bool running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
-
-private:
-    pid_t pid_ = -1;
-};
-
-// Whether process holds an flock on file, as the kernel's list of locks says.
-bool HoldsLock(pid_t process, const std::string& file) {
-    struct stat status;
-    if (stat(file.c_str(), &status) != 0)
-        return false;
-    std::ifstream locks("/proc/locks");
-    std::string line;
-    while (std::getline(locks, line)) {
-        std::istringstream fields(line);
-        std::string number, kind, mode, access, device;
-        pid_t holder = 0;
-        fields >> number >> kind >> mode >> access >> holder >> device;
-        if (kind != "FLOCK" || holder != process)
-            continue;
-        const std::string inode = device.substr(device.rfind(':') + 1);
-        if (inode == std::to_string(status.st_ino))
-            return true;
-    }
-    return false;
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
-
-// Waits, up to a deadline, until the program holds its guard (or has ended).
-bool WaitForGuard(const Program& program, const std::string& file) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (HoldsLock(program.pid(), file))
-            return true;
-        if (!program.running())
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-}
-
-class ProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "program-XXXXXX").string();
-        directory_ = mkdtemp(pattern.data());
-        runtime_ = directory_ + "/runtime";
-        fs::create_directory(runtime_);
-        fs::permissions(runtime_, fs::perms::owner_all, fs::perm_options::replace);
-    }
-    void TearDown() override { fs::remove_all(directory_); }
-
-    // A copy of the program under another file name, in a folder with a dot in its name.
-    std::string copyAs(const std::string& fileName) {
-        const fs::path folder = fs::path(directory_) / ".local" / "bin";
-        fs::create_directories(folder);
-        const fs::path copy = folder / fileName;
-        fs::copy_file(CORVANITE_EXECUTABLE, copy);
-        return copy.string();
-    }
-
-    std::string directory_;
-    std::string runtime_;
-};
 
 TEST_F(ProgramTest, TakesTheGuardNamedAfterItsFileAndACopyUnderAnotherNameRunsBeside) {
     Program first(copyAs("Corvanite"), runtime_);
@@ -121,14 +37,55 @@ TEST_F(ProgramTest, IgnoresItsCommandLine) {
     EXPECT_TRUE(program.running());
 }
 
+TEST_F(ProgramTest, WithoutADisplaySaysSoInOneLineAndEndsWithOne) {
+    const std::string errors = directory_ + "/errors.txt";
+    Program program(copyAs("Corvanite"), runtime_, {},
+                    {.set = {}, .unset = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}},
+                    errors);
+    const std::optional<int> status = program.waitForExit(std::chrono::seconds(60));
+    ASSERT_TRUE(status.has_value());
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    const std::string said = ReadFile(errors);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("no display found"), std::string::npos) << said;
+    EXPECT_NE(said.find("corvanite-cli URL"), std::string::npos) << said;
+}
+
 TEST(ProgramFile, CarriesItsVersionRecord) {
-    std::ifstream file(CORVANITE_EXECUTABLE, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
+    const std::string bytes = ReadFile(CORVANITE_EXECUTABLE);
     for (const char* entry : {"FileVersion=2.2.0.0\n", "FileDescription=Corvanite Test Tool\n",
                               "Comments=Multi-Threaded Version\n", "ProductName=Corvanite\n",
                               "OriginalFilename=Corvanite.EXE\n", "CompanyName=Brellwick\n"})
         EXPECT_NE(bytes.find(entry), std::string::npos) << entry;
+}
+
+TEST(ProgramFile, HasASelfContainedHelpPageBesideIt) {
+    const std::string page = ReadFile(CORVANITE_EXECUTABLE ".html");
+    ASSERT_FALSE(page.empty());
+    // Nothing is fetched from elsewhere, and every link stays on the page.
+    for (const char* outside : {"src=", "<link", "url(", "@import"})
+        EXPECT_EQ(page.find(outside), std::string::npos) << outside;
+    for (auto at = page.find("href=\""); at != std::string::npos; at = page.find("href=\"", at + 1))
+        EXPECT_EQ(page[at + 6], '#') << page.substr(at, 40);
+    // Written for this program: its files and its command line.
+    for (const char* name : {"Corvanite.cfg", "BandWidth_TestRpt.txt", "corvanite-cli"})
+        EXPECT_NE(page.find(name), std::string::npos) << name;
+}
+
+TEST(ProgramFile, TheHelpKeyOpensThePageBesideIt) {
+    std::vector<std::string> opened;
+    SetShellOpener([&](const std::string& url) {
+        opened.push_back(url);
+        return true;
+    });
+    MessageBoxAnswers answers;
+    TestApp app(nullptr);
+    app.initialise(CORVANITE_EXECUTABLE);
+    app.help();
+    SetShellOpener({});
+    EXPECT_EQ(answers.count(), 0u);
+    EXPECT_EQ(opened, std::vector<std::string>{"file://" CORVANITE_EXECUTABLE ".html"});
 }
 
 }  // namespace
