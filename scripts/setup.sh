@@ -10,6 +10,7 @@ packages=(
   nginx-light openssl python3 python3-pyftpdlib
   iproute2 util-linux procps
   desktop-file-utils appstream
+  dpkg-dev fakeroot file lintian xdg-utils passwd bash-completion
 )
 
 missing=()
