@@ -16,6 +16,15 @@
 # (frontend/working_folder.h), so nothing here needs to be writable.
 include(${PROJECT_SOURCE_DIR}/cmake/version_record.cmake)
 
+# Build folders configured when the default prefix was ~/.local keep it in their cache, under
+# a description of their own: such a prefix goes back to the default.
+get_property(corvanite_prefix_help CACHE CMAKE_INSTALL_PREFIX PROPERTY HELPSTRING)
+if(corvanite_prefix_help STREQUAL "Install prefix" AND DEFINED ENV{HOME}
+   AND CMAKE_INSTALL_PREFIX STREQUAL "$ENV{HOME}/.local")
+  set(CMAKE_INSTALL_PREFIX /usr/local
+      CACHE PATH "Install path prefix, prepended onto install directories." FORCE)
+endif()
+
 # Whatever the umask of whoever installs.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
