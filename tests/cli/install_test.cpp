@@ -1,6 +1,7 @@
 // cmake --install into a temporary prefix: the programs on the PATH, the manual pages, the
 // shell completion, the documents, the desktop entry, the icons and the software-centre
-// description, and a test run end to end by the installed corvanite-cli.
+// description. Where the installed programs keep their files: working_folder_program_test.cpp
+// and package_test.cpp.
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_process.h"
-#include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -69,31 +69,6 @@ TEST(Install, PutsThePrograms) {
     ExpectReproducibleGzip(prefix.file("share/doc/corvanite/changelog.gz"));
     EXPECT_EQ(Uncompressed(prefix.file("share/doc/corvanite/changelog.gz")),
               testsupport::readFile(CORVANITE_SOURCE_DIR "/dist/changelog"));
-}
-
-TEST(Install, TheInstalledCliKeepsItsFilesInTheDataFolder) {
-    TempDir prefix;
-    ASSERT_EQ(Install(prefix.path()).status, 0);
-    TempDir served;
-    testsupport::writePatternFile(served.file("e2e.bin"), 200000);
-    testsupport::NginxServer nginx(served.path());
-    TempDir home;
-    clitest::CliLaunch launch;
-    launch.environment = {"HOME=" + home.path(), "XDG_DATA_HOME", "XDG_CONFIG_HOME"};
-
-    const CliExit run =
-        RunCli(prefix.file("bin/corvanite-cli"), {"--json", nginx.url("/e2e.bin")}, launch);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("\"outcome\":0,\"status\":\"Downloading finished.\",\"bytes\":200000,"),
-              std::string::npos)
-        << run.out;
-    const std::string data = home.file(".local/share/corvanite");
-    EXPECT_EQ(fs::file_size(data + "/e2e.bin"), 200000u);
-    EXPECT_NE(testsupport::readFile(data + "/BandWidth_TestRpt.txt")
-                  .find("Test URL:       " + nginx.url("/e2e.bin") + "\r\n"),
-              std::string::npos);
-    EXPECT_FALSE(fs::exists(prefix.file("bin/BandWidth_TestRpt.txt")));
-    EXPECT_FALSE(fs::exists(prefix.file("bin/e2e.bin")));
 }
 
 // The completion as bash runs it: the line typed so far in, the offers out. Bash splits the
