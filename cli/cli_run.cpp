@@ -24,9 +24,9 @@
 #include "cli/stop_signals.h"
 #include "frontend/built_in_urls.h"
 #include "frontend/outcome_table.h"
-#include "frontend/program_directory.h"
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"
+#include "frontend/working_folder.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -35,13 +35,18 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kLookInterval = std::chrono::milliseconds(100);
 
-// The URL given, else the first entry of the list file, else of the built-in list; none when
-// the list file holds no entry.
-std::optional<std::string> UrlToTest(const CliOptions& options, const std::string& directory) {
+// The URL given, else the first entry of the first list file that can be read, else of the
+// built-in list; none when that list file holds no entry.
+std::optional<std::string> UrlToTest(const CliOptions& options, const WorkingFolder& folder) {
     if (options.url) {
         return *options.url;
     }
-    const auto listed = ReadUrlListFile(directory + "/" + UrlListFileName);
+    std::optional<std::vector<std::string>> listed;
+    for (const std::string& path : folder.urlListFiles) {
+        if ((listed = ReadUrlListFile(path))) {
+            break;
+        }
+    }
     const std::vector<std::string>& urls = listed ? *listed : BuiltInUrls();
     if (urls.empty()) {
         return std::nullopt;
@@ -136,13 +141,19 @@ TestResult ResultOf(const Run& run, const std::string& url, const std::string& d
 }  // namespace
 
 int RunCli(const CliOptions& options, const std::string& programName) {
-    const std::string directory = ProgramDirectoryOfExecutable();
-    const std::optional<std::string> url = UrlToTest(options, directory);
+    const WorkingFolder folder = WorkingFolderOfThisProgram();
+    const std::string& directory = folder.directory;
+    const std::optional<std::string> url = UrlToTest(options, folder);
     if (!url || url->empty()) {
         std::fprintf(stderr, "%s: %s\n", programName.c_str(), LoadString(IDS_URL_EMPTY).c_str());
         return ExitNoUrl;
     }
     const std::string reportPath = directory + "/" + TestReport::fileName;
+    // As in the dialog: the test still runs, and ends with the outcome of the file it could
+    // not open.
+    if (const auto problem = PrepareWorkingFolder(directory)) {
+        std::fprintf(stderr, "%s: %s\n", programName.c_str(), FolderProblemText(*problem).c_str());
+    }
 
     AnswerBoxesOnStandardError();
     ProgressView view(stderr, !options.quiet, ::isatty(STDERR_FILENO) != 0);
@@ -182,6 +193,9 @@ int RunCli(const CliOptions& options, const std::string& programName) {
     if (!Print(options.json ? FormatJsonResult(result) : FormatTextResult(result))) {
         std::fprintf(stderr, "%s: write error: %s\n", programName.c_str(), std::strerror(errno));
         return ExitInternal;
+    }
+    if (result.outcome == OutcomeFinished && !options.quiet) {
+        std::fprintf(stderr, "Report appended to %s\n", reportPath.c_str());
     }
     return ExitStatusOfOutcome(result.outcome);
 }

@@ -1,61 +1,92 @@
-# cmake --install lays out a self-contained program folder (the executables, the icon and a
-# README: the program keeps its list, its report and its downloads beside its executable, so
-# the folder must be one the user can write) and registers it with the desktop: a freedesktop
-# entry, the icon in every size and the software-centre description in the XDG places under
-# the same prefix.
+# cmake --install lays the program out the way the file system hierarchy has it, the same for a
+# system install (the default prefix /usr/local; the Debian package's /usr) and a per-user one
+# (--prefix ~/.local):
 #
-#   <prefix>/opt/corvanite/{Corvanite,corvanite-cli,corvanite.png,README}
-#   <prefix>/bin/corvanite-cli -> ../opt/corvanite/corvanite-cli
+#   <prefix>/bin/corvanite                                     the dialog
+#   <prefix>/bin/corvanite-cli
 #   <prefix>/share/applications/corvanite.desktop
-#   <prefix>/share/icons/hicolor/<N>x<N>/apps/corvanite.png   (N = 16 ... 256)
+#   <prefix>/share/icons/hicolor/<N>x<N>/apps/corvanite.png    (N = 16 ... 256)
 #   <prefix>/share/icons/hicolor/scalable/apps/corvanite.svg
 #   <prefix>/share/metainfo/org.brellwick.Corvanite.metainfo.xml
+#   <prefix>/share/man/man1/corvanite.1.gz, corvanite-cli.1.gz
+#   <prefix>/share/bash-completion/completions/corvanite-cli
+#   <prefix>/share/doc/corvanite/{README,copyright,changelog.gz}
 #
-# The default prefix is ~/.local, whose share/ folder is the desktop's own per-user place.
+# A program in a bin folder keeps its report and downloads in each user's data folder
+# (frontend/working_folder.h), so nothing here needs to be writable.
 include(${PROJECT_SOURCE_DIR}/cmake/version_record.cmake)
 
-if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT AND DEFINED ENV{HOME})
-  set(CMAKE_INSTALL_PREFIX "$ENV{HOME}/.local" CACHE PATH "Install prefix" FORCE)
+# Build folders configured when the default prefix was ~/.local keep it in their cache, under
+# a description of their own: such a prefix goes back to the default.
+get_property(corvanite_prefix_help CACHE CMAKE_INSTALL_PREFIX PROPERTY HELPSTRING)
+if(corvanite_prefix_help STREQUAL "Install prefix" AND DEFINED ENV{HOME}
+   AND CMAKE_INSTALL_PREFIX STREQUAL "$ENV{HOME}/.local")
+  set(CMAKE_INSTALL_PREFIX /usr/local
+      CACHE PATH "Install path prefix, prepended onto install directories." FORCE)
 endif()
-set(CORVANITE_INSTALL_FOLDER "opt/corvanite" CACHE STRING
-    "The program folder, relative to the install prefix")
 
-set(corvanite_icon ${PROJECT_SOURCE_DIR}/dist/icons/32x32/corvanite.png)
-install(FILES ${corvanite_icon} DESTINATION ${CORVANITE_INSTALL_FOLDER})
-install(FILES ${PROJECT_SOURCE_DIR}/dist/README DESTINATION ${CORVANITE_INSTALL_FOLDER})
+# Whatever the umask of whoever installs.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-if(TARGET corvanite-cli)
-  install(TARGETS corvanite-cli RUNTIME DESTINATION ${CORVANITE_INSTALL_FOLDER})
-  # On the PATH too; the link resolves to the folder, so the files stay beside the program.
-  install(CODE "
-    set(corvanite_folder \"${CORVANITE_INSTALL_FOLDER}\")
-    set(corvanite_link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/corvanite-cli\")
-    file(RELATIVE_PATH corvanite_target \"\${CMAKE_INSTALL_PREFIX}/bin\"
-         \"\${CMAKE_INSTALL_PREFIX}/\${corvanite_folder}/corvanite-cli\")
-    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
-    file(REMOVE \"\${corvanite_link}\")
-    file(CREATE_LINK \"\${corvanite_target}\" \"\${corvanite_link}\" SYMBOLIC)
-    message(STATUS \"Installing: \${corvanite_link} -> \${corvanite_target}\")
-    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${corvanite_link}\")")
+set(corvanite_dist ${PROJECT_SOURCE_DIR}/dist)
+set(corvanite_built_dist ${PROJECT_BINARY_DIR}/dist)
+
+# Manual pages and the changelog, compressed as Debian wants them: gzip -9, with no name or
+# time stamp in the header, so the same text gives the same bytes.
+set(corvanite_man_pages corvanite-cli.1)
+if(CORVANITE_GUI)
+  list(APPEND corvanite_man_pages corvanite.1)
 endif()
+set(corvanite_compressed)
+foreach(page IN LISTS corvanite_man_pages)
+  configure_file(${corvanite_dist}/${page}.in ${corvanite_built_dist}/${page} @ONLY)
+  list(APPEND corvanite_compressed ${page})
+endforeach()
+configure_file(${corvanite_dist}/changelog ${corvanite_built_dist}/changelog COPYONLY)
+list(APPEND corvanite_compressed changelog)
+set(corvanite_gzipped)
+foreach(name IN LISTS corvanite_compressed)
+  add_custom_command(
+    OUTPUT ${corvanite_built_dist}/${name}.gz
+    COMMAND gzip -9nf -k ${name}
+    DEPENDS ${corvanite_built_dist}/${name}
+    WORKING_DIRECTORY ${corvanite_built_dist}
+    VERBATIM)
+  list(APPEND corvanite_gzipped ${corvanite_built_dist}/${name}.gz)
+endforeach()
+add_custom_target(corvanite_dist_files ALL DEPENDS ${corvanite_gzipped})
+
+install(TARGETS corvanite-cli RUNTIME DESTINATION bin)
+install(FILES ${corvanite_built_dist}/corvanite-cli.1.gz DESTINATION share/man/man1)
+install(FILES ${corvanite_dist}/corvanite-cli.bash-completion
+        DESTINATION share/bash-completion/completions RENAME corvanite-cli)
+install(FILES ${corvanite_dist}/README ${corvanite_dist}/copyright
+              ${corvanite_built_dist}/changelog.gz
+        DESTINATION share/doc/corvanite)
 
 if(TARGET Corvanite)
-  install(TARGETS Corvanite RUNTIME DESTINATION ${CORVANITE_INSTALL_FOLDER})
+  # The build keeps the dialog's own name (tests and scripts start build/app/Corvanite); on
+  # the PATH it takes the lower-case name commands have. Installed as a target, so that it is
+  # stripped and its run path cleared like any other, then renamed.
+  install(TARGETS Corvanite RUNTIME DESTINATION bin)
+  install(CODE [[
+    set(corvanite_built "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin/Corvanite")
+    set(corvanite_named "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin/corvanite")
+    file(RENAME "${corvanite_built}" "${corvanite_named}")
+    message(STATUS "Renamed: ${corvanite_built} -> corvanite")
+    list(REMOVE_ITEM CMAKE_INSTALL_MANIFEST_FILES "${corvanite_built}")
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${corvanite_named}")]])
+  install(FILES ${corvanite_built_dist}/corvanite.1.gz DESTINATION share/man/man1)
+
+  configure_file(${corvanite_dist}/corvanite.desktop.in ${corvanite_built_dist}/corvanite.desktop
+                 @ONLY)
+  install(FILES ${corvanite_built_dist}/corvanite.desktop DESTINATION share/applications)
   # The sizes scripts/render_icons.sh renders.
   foreach(side IN ITEMS 16 22 24 32 48 64 128 256)
-    install(FILES ${PROJECT_SOURCE_DIR}/dist/icons/${side}x${side}/corvanite.png
+    install(FILES ${corvanite_dist}/icons/${side}x${side}/corvanite.png
             DESTINATION share/icons/hicolor/${side}x${side}/apps)
   endforeach()
-  install(FILES ${PROJECT_SOURCE_DIR}/dist/icons/corvanite.svg
-          DESTINATION share/icons/hicolor/scalable/apps)
-  install(FILES ${PROJECT_SOURCE_DIR}/dist/org.brellwick.Corvanite.metainfo.xml
-          DESTINATION share/metainfo)
-  # The entry names the installed program by its full path, known only at install time
-  # (cmake --install --prefix may move it).
-  install(CODE "
-    set(CORVANITE_DESKTOP_TEMPLATE \"${PROJECT_SOURCE_DIR}/dist/corvanite.desktop.in\")
-    set(CORVANITE_INSTALL_FOLDER \"${CORVANITE_INSTALL_FOLDER}\")
-    set(CORVANITE_FILE_VERSION \"${CORVANITE_FILE_VERSION}\")
-    set(CORVANITE_FILE_DESCRIPTION \"${CORVANITE_FILE_DESCRIPTION}\")
-    include(\"${PROJECT_SOURCE_DIR}/cmake/desktop_entry.cmake\")")
+  install(FILES ${corvanite_dist}/icons/corvanite.svg DESTINATION share/icons/hicolor/scalable/apps)
+  install(FILES ${corvanite_dist}/org.brellwick.Corvanite.metainfo.xml DESTINATION share/metainfo)
 endif()

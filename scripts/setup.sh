@@ -11,6 +11,7 @@ packages=(
   iproute2 util-linux procps
   desktop-file-utils appstream
   xdg-utils xvfb x11-utils
+  dpkg-dev fakeroot file lintian passwd bash-completion
 )
 
 missing=()

@@ -14,9 +14,9 @@
 
 #include "bandwidth/request.h"
 #include "frontend/built_in_urls.h"
-#include "frontend/program_directory.h"
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"
+#include "frontend/working_folder.h"
 #include "platform/desktop/qt_message_target.h"
 #include "platform/desktop/shell.h"
 #include "platform/message_box.h"
@@ -91,7 +91,11 @@ TestDialog::TestDialog(Options options, QWidget* parent)
     createWindowMenu();
     setWindowIcon(ApplicationIcon());
     if (programDirectory_.empty()) {
-        programDirectory_ = ProgramDirectoryOfExecutable();
+        WorkingFolder folder = WorkingFolderOfThisProgram();
+        programDirectory_ = std::move(folder.directory);
+        urlListFiles_ = std::move(folder.urlListFiles);
+    } else {
+        urlListFiles_ = {programDirectory_ + "/" + UrlListFileName};
     }
     loadUrlList();
     showControls();
@@ -185,10 +189,13 @@ void TestDialog::loadUrlList() {
     for (const std::string& url : BuiltInUrls()) {
         url_->addItem(QString::fromLocal8Bit(url));
     }
-    if (auto entries = ReadUrlListFile(programDirectory_ + "/" + UrlListFileName)) {
-        url_->clear();
-        for (const std::string& entry : *entries) {
-            url_->addItem(QString::fromLocal8Bit(entry));
+    for (const std::string& path : urlListFiles_) {
+        if (auto entries = ReadUrlListFile(path)) {
+            url_->clear();
+            for (const std::string& entry : *entries) {
+                url_->addItem(QString::fromLocal8Bit(entry));
+            }
+            break;
         }
     }
     if (url_->count() > 0) {
@@ -215,6 +222,11 @@ void TestDialog::startTest() {
     if (url.empty()) {
         ApplicationMessageBox(LoadString(IDS_URL_EMPTY), MB_OK);
         return;
+    }
+    // A folder that cannot take the files is told with its reason; the test still runs and
+    // ends with the outcome of the file it could not open, so nothing is written elsewhere.
+    if (const auto problem = PrepareWorkingFolder(programDirectory_)) {
+        ApplicationMessageBox(FolderProblemText(*problem), MB_OK | MB_ICONEXCLAMATION);
     }
     logic_.testStarting();
     showControls();

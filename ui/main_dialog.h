@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 #include "ui/main_dialog_logic.h"
@@ -23,7 +24,8 @@ class TestDialog final : public QDialog {
 
 public:
     struct Options {
-        // Where the list file, the report and the downloads are; empty: the executable's folder.
+        // Where the list file, the report and the downloads are; empty: the working folder
+        // (frontend/working_folder.h).
         std::string programDirectory;
         // Empty: TestWorker on a detached thread.
         WorkerStarter startWorker;
@@ -68,6 +70,7 @@ private:
     TestDialogLogic logic_;
     WorkerStarter startWorker_;
     std::string programDirectory_;
+    std::vector<std::string> urlListFiles_;
     std::unique_ptr<QtMessageTarget> messages_;
     HWND messageWindow_ = 0;
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,8 +23,31 @@ CliFolder::CliFolder(const std::string& program) {
     std::filesystem::copy_file(program, this->program());
 }
 
+namespace {
+
+// The test's environment with launch's changes, as execve takes it.
+std::vector<std::string> EnvironmentFor(const CliLaunch& launch) {
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        result.emplace_back(*entry);
+    }
+    for (const std::string& change : launch.environment) {
+        const std::string name = change.substr(0, change.find('='));
+        std::erase_if(result, [&name](const std::string& entry) {
+            return entry.compare(0, name.size() + 1, name + "=") == 0;
+        });
+        if (change.find('=') != std::string::npos) {
+            result.push_back(change);
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
 CliProcess::CliProcess(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& terminal) {
+                       const CliLaunch& launch) {
+    const std::string& terminal = launch.terminal;
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> args;
@@ -31,6 +55,12 @@ CliProcess::CliProcess(const std::string& program, const std::vector<std::string
         args.push_back(a.data());
     }
     args.push_back(nullptr);
+    std::vector<std::string> environment = EnvironmentFor(launch);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
     // Opened here, so that the files are there from the start for err() and out().
     const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     const int out =
@@ -62,7 +92,11 @@ CliProcess::CliProcess(const std::string& program, const std::vector<std::string
         ::signal(SIGINT, SIG_DFL);
         ::signal(SIGTERM, SIG_DFL);
         ::signal(SIGHUP, SIG_DFL);
-        ::execv(args[0], args.data());
+        if (launch.user && (::setgroups(0, nullptr) != 0 || ::setgid(launch.group) != 0 ||
+                            ::setuid(*launch.user) != 0)) {
+            ::_exit(126);
+        }
+        ::execve(args[0], args.data(), envp.data());
         ::_exit(127);
     }
     ::close(in);
@@ -110,8 +144,9 @@ CliExit CliProcess::wait(std::chrono::milliseconds timeout) {
     return result;
 }
 
-CliExit RunCli(const std::string& program, const std::vector<std::string>& arguments) {
-    CliProcess process(program, arguments);
+CliExit RunCli(const std::string& program, const std::vector<std::string>& arguments,
+               const CliLaunch& launch) {
+    CliProcess process(program, arguments, launch);
     return process.wait();
 }
 

@@ -8,6 +8,7 @@
 //   CliProcess cli(folder.program(), {"--json", url});
 //   CliExit exit = cli.wait();               // exit.status, exit.out, exit.err
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,12 +41,22 @@ struct CliExit {
     std::string err;
 };
 
+// How the program is started, beyond its arguments.
+struct CliLaunch {
+    // When given, the path of a terminal (a pseudo-terminal's slave side) that takes the
+    // program's standard error instead of a file.
+    std::string terminal;
+    // Changes to the test's environment: "NAME=value" sets a variable, "NAME" unsets it.
+    std::vector<std::string> environment;
+    // Another user to run as (the test must be root); the test's own when not set.
+    std::optional<uid_t> user;
+    gid_t group = 0;
+};
+
 class CliProcess {
 public:
-    // terminal: when given, the path of a terminal (a pseudo-terminal's slave side) that
-    // takes the program's standard error instead of a file.
     CliProcess(const std::string& program, const std::vector<std::string>& arguments,
-               const std::string& terminal = {});
+               const CliLaunch& launch = {});
     // Kills the program if it still runs.
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
@@ -65,6 +76,7 @@ private:
 };
 
 // Runs the program to its end.
-CliExit RunCli(const std::string& program, const std::vector<std::string>& arguments);
+CliExit RunCli(const std::string& program, const std::vector<std::string>& arguments,
+               const CliLaunch& launch = {});
 
 }  // namespace clitest

@@ -351,8 +351,10 @@ TEST(TerminalProgress, TheBarIsRedrawnInPlaceAtMostTenTimesASecond) {
     double seconds = 0;
     {
         Terminal terminal;
+        clitest::CliLaunch onTerminal;
+        onTerminal.terminal = terminal.slave();
         const auto start = std::chrono::steady_clock::now();
-        CliProcess cli(folder.program(), {trickle.url("/slow.bin")}, terminal.slave());
+        CliProcess cli(folder.program(), {trickle.url("/slow.bin")}, onTerminal);
         ASSERT_TRUE(testsupport::waitUntil([&] { return Redraws(terminal.screen()) >= 5; },
                                            std::chrono::seconds(60)))
             << terminal.screen();

@@ -1,6 +1,8 @@
-// cmake --install into a temporary prefix: the program folder, the desktop entry, the icons
-// and the software-centre description, and a test run end to end by the installed
-// corvanite-cli.
+// cmake --install into a temporary prefix: the programs on the PATH, the manual pages, the
+// shell completion, the documents, the desktop entry, the icons and the software-centre
+// description. Where the installed programs keep their files: working_folder_program_test.cpp
+// and package_test.cpp.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -11,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_process.h"
-#include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -27,41 +28,123 @@ CliExit Install(const std::string& prefix) {
     return RunCli(CORVANITE_CMAKE_COMMAND, {"--install", CORVANITE_BINARY_DIR, "--prefix", prefix});
 }
 
-TEST(Install, LaysOutTheFolderThatRunsATestEndToEnd) {
+// A compressed file as Debian wants it: gzip, and no file name or time in its header, so
+// that the same text always gives the same bytes.
+void ExpectReproducibleGzip(const std::string& path) {
+    const std::string bytes = testsupport::readFile(path);
+    ASSERT_GE(bytes.size(), 10u) << path;
+    EXPECT_EQ(bytes.substr(0, 3), std::string("\x1f\x8b\x08", 3)) << path;
+    EXPECT_EQ(bytes[3] & 0x08, 0) << path << ": holds a file name";
+    EXPECT_EQ(bytes.substr(4, 4), std::string(4, '\0')) << path << ": holds a time";
+}
+
+std::string Uncompressed(const std::string& path) {
+    return RunCli("/bin/gzip", {"-dc", path}).out;
+}
+
+TEST(Install, PutsThePrograms) {
     TempDir prefix;
     const CliExit install = Install(prefix.path());
     ASSERT_TRUE(install.exited);
     ASSERT_EQ(install.status, 0) << install.out << install.err;
 
-    const std::string folder = prefix.file("opt/corvanite");
-    for (const char* name : {"corvanite-cli", "README", "corvanite.png"}) {
-        EXPECT_TRUE(fs::is_regular_file(folder + "/" + name)) << name;
-    }
-    EXPECT_EQ(::access((folder + "/corvanite-cli").c_str(), X_OK), 0);
-    EXPECT_EQ(testsupport::readFile(folder + "/corvanite.png"),
-              testsupport::readFile(CORVANITE_SOURCE_DIR "/dist/icons/32x32/corvanite.png"));
-    ASSERT_TRUE(fs::is_symlink(prefix.file("bin/corvanite-cli")));
-    EXPECT_EQ(fs::canonical(prefix.file("bin/corvanite-cli")),
-              fs::canonical(folder + "/corvanite-cli"));
-
-    const CliExit version = RunCli(prefix.file("bin/corvanite-cli"), {"--version"});
+    const std::string cli = prefix.file("bin/corvanite-cli");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(cli)));
+    EXPECT_EQ(::access(cli.c_str(), X_OK), 0);
+    const CliExit version = RunCli(cli, {"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.substr(0, version.out.find('\n')), "corvanite-cli (Corvanite) 2.2.0.0");
 
-    // Started through the link on the PATH, the test keeps its files in the folder.
-    TempDir served;
-    testsupport::writePatternFile(served.file("e2e.bin"), 200000);
-    testsupport::NginxServer nginx(served.path());
-    const CliExit run = RunCli(prefix.file("bin/corvanite-cli"), {"--json", nginx.url("/e2e.bin")});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("\"outcome\":0,\"status\":\"Downloading finished.\",\"bytes\":200000,"),
-              std::string::npos)
-        << run.out;
-    EXPECT_EQ(fs::file_size(folder + "/e2e.bin"), 200000u);
-    EXPECT_NE(testsupport::readFile(folder + "/BandWidth_TestRpt.txt")
-                  .find("Test URL:       " + nginx.url("/e2e.bin") + "\r\n"),
-              std::string::npos);
-    EXPECT_FALSE(fs::exists(prefix.file("bin/BandWidth_TestRpt.txt")));
+    const std::string page = prefix.file("share/man/man1/corvanite-cli.1.gz");
+    ExpectReproducibleGzip(page);
+    EXPECT_NE(
+        Uncompressed(page).find("\n.TH CORVANITE\\-CLI 1 \"December 2026\" \"Corvanite 2.2.0.0\""),
+        std::string::npos);
+    EXPECT_TRUE(
+        fs::is_regular_file(prefix.file("share/bash-completion/completions/corvanite-cli")));
+    for (const char* document : {"README", "copyright"}) {
+        EXPECT_EQ(testsupport::readFile(prefix.file("share/doc/corvanite/") + document),
+                  testsupport::readFile(CORVANITE_SOURCE_DIR "/dist/" + std::string(document)));
+    }
+    ExpectReproducibleGzip(prefix.file("share/doc/corvanite/changelog.gz"));
+    EXPECT_EQ(Uncompressed(prefix.file("share/doc/corvanite/changelog.gz")),
+              testsupport::readFile(CORVANITE_SOURCE_DIR "/dist/changelog"));
+}
+
+// The completion as bash runs it: the line typed so far in, the offers out. Bash splits the
+// words at blanks and at colons, which are words of their own.
+std::vector<std::string> Complete(const std::string& script, const std::string& line,
+                                  const std::string& config) {
+    std::vector<std::string> words{""};
+    for (const char c : line) {
+        if (c == ' ' || c == ':') {
+            if (!words.back().empty()) {
+                words.emplace_back();
+            }
+            if (c == ':') {
+                words.back() = ":";
+                words.emplace_back();
+            }
+        } else {
+            words.back() += c;
+        }
+    }
+    if (words.back().empty() && line.back() == ':') {
+        words.pop_back();
+    }
+    std::string assign = "COMP_WORDS=(";
+    for (const std::string& word : words) {
+        assign += "'" + word + "' ";
+    }
+    assign += ")";
+    const std::string program =
+        "source /usr/share/bash-completion/bash_completion && source '" + script + "' && " +
+        assign + " && COMP_CWORD=" + std::to_string(words.size() - 1) + " && COMP_LINE='" + line +
+        "' && COMP_POINT=${#COMP_LINE} && XDG_CONFIG_HOME='" + config +
+        "' && _corvanite_cli; printf '%s\\n' \"${COMPREPLY[@]}\"";
+    const CliExit bash = RunCli("/bin/bash", {"-c", program});
+    EXPECT_EQ(bash.status, 0) << bash.err;
+    std::vector<std::string> offers;
+    for (std::size_t at = 0, end; (end = bash.out.find('\n', at)) != std::string::npos;
+         at = end + 1) {
+        if (end > at) {
+            offers.push_back(bash.out.substr(at, end - at));
+        }
+    }
+    std::sort(offers.begin(), offers.end());
+    return offers;
+}
+
+TEST(Install, CompletesTheCliOptionsAndTheUrlsOfItsList) {
+    if (!fs::exists("/usr/share/bash-completion/bash_completion")) {
+        GTEST_SKIP() << "bash-completion (Debian package bash-completion) is not installed";
+    }
+    TempDir prefix;
+    ASSERT_EQ(Install(prefix.path()).status, 0);
+    const std::string script = prefix.file("share/bash-completion/completions/corvanite-cli");
+    TempDir config;
+    fs::create_directory(config.file("corvanite"));
+    testsupport::writeFile(config.file("corvanite/Corvanite.cfg"),
+                           "http://127.0.0.1/a.bin\r\n\nftp://127.0.0.1/$(touch x).pdf\n"
+                           "http://127.0.0.1/b.bin");
+    using Offers = std::vector<std::string>;
+    const struct {
+        std::string line;
+        Offers offers;
+    } table[] = {
+        {"corvanite-cli --j", {"--json"}},
+        {"corvanite-cli -", {"--help", "--json", "--quiet", "--version"}},
+        {"corvanite-cli --version ", {}},
+        // Bash replaces only what follows the last colon.
+        {"corvanite-cli http:", {"//127.0.0.1/a.bin", "//127.0.0.1/b.bin"}},
+        {"corvanite-cli http://127.0.0.1/b", {"//127.0.0.1/b.bin"}},
+        // Taken as written, never expanded.
+        {"corvanite-cli -q f", {"ftp://127.0.0.1/$(touch x).pdf"}},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(Complete(script, row.line, config.path()), row.offers) << row.line;
+    }
+    EXPECT_FALSE(fs::exists("x"));
 }
 
 #ifdef CORVANITE_INSTALLS_DIALOG
@@ -75,15 +158,27 @@ std::string EntryValue(const std::string& entry, const std::string& key) {
     return entry.substr(start, entry.find('\n', start) - start);
 }
 
-TEST(Install, PutsTheDialogInTheDesktopsMenu) {
+TEST(Install, PutsTheDialogOnThePathAndInTheDesktopsMenu) {
     TempDir base;
-    // A prefix with a blank makes the entry quote the program's path.
     const std::string prefix = base.file("my apps");
-    const CliExit install = Install(prefix);
+    // Every file is in the one unnamed component. Installed by that name, the list of what was
+    // installed is a file of this test's own, which the other installs running beside it do
+    // not overwrite.
+    const CliExit install = RunCli(
+        CORVANITE_CMAKE_COMMAND,
+        {"--install", CORVANITE_BINARY_DIR, "--prefix", prefix, "--component", "Unspecified"});
     ASSERT_EQ(install.status, 0) << install.out << install.err;
 
-    const std::string program = prefix + "/opt/corvanite/Corvanite";
+    // The build's Corvanite, on the PATH under a command's lower-case name.
+    const std::string program = prefix + "/bin/corvanite";
     EXPECT_EQ(::access(program.c_str(), X_OK), 0);
+    EXPECT_FALSE(fs::exists(prefix + "/bin/Corvanite"));
+    const std::string manifest = testsupport::readFile(std::string(CORVANITE_BINARY_DIR) +
+                                                       "/install_manifest_Unspecified.txt");
+    EXPECT_NE(manifest.find(program + "\n"), std::string::npos) << manifest;
+    EXPECT_EQ(manifest.find(prefix + "/bin/Corvanite\n"), std::string::npos) << manifest;
+    ExpectReproducibleGzip(prefix + "/share/man/man1/corvanite.1.gz");
+
     // Installed as they are in dist/: the icon in every size, the scalable one, the metainfo.
     std::vector<std::pair<std::string, std::string>> copies = {
         {"icons/hicolor/scalable/apps/corvanite.svg", "icons/corvanite.svg"},
@@ -103,20 +198,12 @@ TEST(Install, PutsTheDialogInTheDesktopsMenu) {
     EXPECT_EQ(entry.rfind("\n[Desktop Entry]\n", 0), 0u);
     EXPECT_EQ(EntryValue(entry, "Type"), "Application");
     EXPECT_EQ(EntryValue(entry, "Name"), "Corvanite");
-    EXPECT_EQ(EntryValue(entry, "Exec"), "\"" + program + "\"");
-    EXPECT_EQ(EntryValue(entry, "TryExec"), program);
+    EXPECT_EQ(EntryValue(entry, "Exec"), "corvanite");
+    EXPECT_EQ(EntryValue(entry, "TryExec"), "corvanite");
     EXPECT_EQ(EntryValue(entry, "Icon"), "corvanite");
     EXPECT_EQ(EntryValue(entry, "Categories"), "Network;");
     EXPECT_EQ(EntryValue(entry, "X-Corvanite-Version"), "2.2.0.0");
     EXPECT_NE(EntryValue(entry, "Comment").find("Corvanite Test Tool 2.2.0.0"), std::string::npos);
-
-    // "$" stays special inside quotes, and "%" starts a field code: both are escaped.
-    const std::string odd = base.file("a$b%c");
-    ASSERT_EQ(Install(odd).status, 0);
-    const std::string oddEntry =
-        "\n" + testsupport::readFile(odd + "/share/applications/corvanite.desktop");
-    EXPECT_EQ(EntryValue(oddEntry, "Exec"),
-              "\"" + base.path() + "/a\\\\$b%%c/opt/corvanite/Corvanite\"");
 
     if (fs::exists("/usr/bin/desktop-file-validate")) {
         const CliExit validate = RunCli("/usr/bin/desktop-file-validate", {entryPath});

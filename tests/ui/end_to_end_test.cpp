@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include "bandwidth/worker.h"
 #include "services/app_services.h"
@@ -68,6 +69,38 @@ TEST(EndToEnd, TypedUrlIsDownloadedTimedAndReported) {
         ++lines;
     }
     EXPECT_EQ(lines, 12u) << report;
+    SetMainWindow(nullptr);
+}
+
+TEST(EndToEnd, AFolderThatCannotTakeTheFilesIsToldAndTheTestEndsWithItsOutcome) {
+    TestApplication();
+    MessageBoxAnswers answers;
+    TempDir served;
+    testsupport::writePatternFile(served.file("sample.bin"), 5000);
+    NginxServer nginx(served.path());
+    TempDir home;
+    // The data folder's place is taken by a file.
+    testsupport::writeFile(home.file("corvanite"), "mine\n");
+    const std::string folder = home.file("corvanite");
+
+    TestDialog dialog(TestDialog::Options{folder, {}});
+    SetMainWindow(&dialog);
+    dialog.show();
+    auto* box = dialog.findChild<QComboBox*>("url");
+    auto* status = dialog.findChild<QLabel*>("status");
+    box->setEditText(QString::fromStdString(nginx.url("/sample.bin")));
+    QTest::mouseClick(dialog.findChild<QPushButton*>("test"), Qt::LeftButton);
+
+    ASSERT_TRUE(WaitUntil([&] { return dialog.idle(); }, 60000)) << status->text().toStdString();
+    EXPECT_EQ(status->text(), "Opening Destination Fails.");
+    ASSERT_EQ(answers.count(), 1u);
+    const MessageBoxCall call = answers.calls()[0];
+    EXPECT_EQ(call.text, "Cannot keep the report and the downloads in the folder \"" + folder +
+                             "\": Not a directory. Make it a folder you can write, or set "
+                             "XDG_DATA_HOME to another place.");
+    EXPECT_EQ(call.style & MB_ICONMASK, MB_ICONEXCLAMATION);
+    WaitForTestWorkers();
+    EXPECT_EQ(testsupport::readFile(folder), "mine\n");
     SetMainWindow(nullptr);
 }
 
