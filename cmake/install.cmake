@@ -8,6 +8,7 @@
 #   <prefix>/share/icons/hicolor/<N>x<N>/apps/corvanite.png    (N = 16 ... 256)
 #   <prefix>/share/icons/hicolor/scalable/apps/corvanite.svg
 #   <prefix>/share/metainfo/org.brellwick.Corvanite.metainfo.xml
+#   <prefix>/share/corvanite/corvanite.html                    the help page F1 opens
 #   <prefix>/share/man/man1/corvanite.1.gz, corvanite-cli.1.gz
 #   <prefix>/share/bash-completion/completions/corvanite-cli
 #   <prefix>/share/doc/corvanite/{README,copyright,changelog.gz}
@@ -89,4 +90,6 @@ if(TARGET Corvanite)
   endforeach()
   install(FILES ${corvanite_dist}/icons/corvanite.svg DESTINATION share/icons/hicolor/scalable/apps)
   install(FILES ${corvanite_dist}/org.brellwick.Corvanite.metainfo.xml DESTINATION share/metainfo)
+  # Where F1 of <prefix>/bin/corvanite finds it: ../share/corvanite/ from the program's folder.
+  install(FILES ${corvanite_dist}/corvanite.html DESTINATION share/corvanite)
 endif()

@@ -179,8 +179,10 @@ TEST(Install, PutsTheDialogOnThePathAndInTheDesktopsMenu) {
     EXPECT_EQ(manifest.find(prefix + "/bin/Corvanite\n"), std::string::npos) << manifest;
     ExpectReproducibleGzip(prefix + "/share/man/man1/corvanite.1.gz");
 
-    // Installed as they are in dist/: the icon in every size, the scalable one, the metainfo.
+    // Installed as they are in dist/: the icon in every size, the scalable one, the metainfo
+    // and the help page, where F1 of the installed program looks for it.
     std::vector<std::pair<std::string, std::string>> copies = {
+        {"corvanite/corvanite.html", "corvanite.html"},
         {"icons/hicolor/scalable/apps/corvanite.svg", "icons/corvanite.svg"},
         {"metainfo/org.brellwick.Corvanite.metainfo.xml", "org.brellwick.Corvanite.metainfo.xml"}};
     for (const std::string size :

@@ -99,7 +99,7 @@ TEST(EndToEnd, AFolderThatCannotTakeTheFilesIsToldAndTheTestEndsWithItsOutcome) 
                              "\": Not a directory. Make it a folder you can write, or set "
                              "XDG_DATA_HOME to another place.");
     EXPECT_EQ(call.style & MB_ICONMASK, MB_ICONEXCLAMATION);
-    WaitForTestWorkers();
+    ASSERT_TRUE(WaitForTestWorkers(std::chrono::seconds(30)));
     EXPECT_EQ(testsupport::readFile(folder), "mine\n");
     SetMainWindow(nullptr);
 }
