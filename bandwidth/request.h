@@ -16,12 +16,12 @@ struct TestRequest {
     std::string programDirectory;
     // Which program runs the test, as the history names it: the dialog's ApplicationName or
     // "corvanite-cli".
-    std::string programName;
+    std::string programName{};
     // https:// URLs are tested like http:// ones; otherwise they end with
     // OutcomeUnsupportedService as every scheme but http and ftp does.
     bool allowHttps = false;
     // Where the worker leaves the test's ending before its finished notification; may be null.
-    std::shared_ptr<TestEndingSlot> ending;
+    std::shared_ptr<TestEndingSlot> ending{};
 };
 
 // The stop request that the running worker polls: StopNone to go on, else the reason to stop,

@@ -1,8 +1,10 @@
 #include "history/history_store.h"
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -38,6 +40,9 @@ std::string ProblemOf(const std::string& path, int rc, const std::string& detail
         case SQLITE_CORRUPT:
             return Problem(path, "it is damaged (" + detail + ")",
                            "Move it aside; the next test starts a new history.");
+        case SQLITE_IOERR:
+            return Problem(path, "reading or writing it failed (" + detail + ")",
+                           "Check the disk, and that the file and its folder are writable.");
         case SQLITE_FULL:
             return Problem(path, "the disk is full (" + detail + ")",
                            "Free some space to record tests again.");
@@ -124,15 +129,24 @@ HistoryWrite Recording::run(const HistoryRow& row, const ReportToImport& report)
     }
     // The write-ahead log lets readers go on while a test is recorded; a commit then reaches
     // the log before it returns, so a killed process loses nothing it committed.
-    for (const char* setting : {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL"}) {
-        if (const int rc = db_.exec(setting); rc != SQLITE_OK) {
-            return failed(rc);
-        }
+    // Turning a new file to the log needs it alone for a moment, and SQLite does not wait for
+    // that by itself: another writer creating it at the same time is waited for here.
+    const auto giveUp =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    int rc = db_.exec("PRAGMA journal_mode = WAL");
+    while ((rc & 0xFF) == SQLITE_BUSY && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        rc = db_.exec("PRAGMA journal_mode = WAL");
     }
-    if (const int rc = db_.exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) {
+    if (rc == SQLITE_OK) {
+        rc = db_.exec("PRAGMA synchronous = NORMAL");
+    }
+    if (rc != SQLITE_OK) {
         return failed(rc);
     }
-    int rc = SQLITE_OK;
+    if (rc = db_.exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) {
+        return failed(rc);
+    }
     std::int64_t version = 0;
     rc = db_.queryInteger("PRAGMA user_version", version);
     if (rc == SQLITE_OK && version > kHistorySchemaVersion) {
