@@ -46,8 +46,11 @@ std::string TableTime(const std::string& utc) {
 }  // namespace
 
 std::string HistoryTableHeader() {
-    return "Start (UTC)           Mbit/s     MB/s           Bytes    Total s  First byte  "
-           "Outcome  Program        URL\n";
+    char text[256];
+    std::snprintf(text, sizeof text, "%-19s %10s %8s %15s %10s %11s %8s  %-13s  URL\n",
+                  "Start (UTC)", "Mbit/s", "MB/s", "Bytes", "Total s", "First byte", "Outcome",
+                  "Program");
+    return text;
 }
 
 std::string HistoryTableLine(const HistoryRow& row) {
