@@ -168,6 +168,10 @@ unsigned TestRun::run() {
 
 // Every step returns 0 to go on, or the outcome it ended the run with.
 unsigned TestRun::open() {
+    // A history made now, before the clock starts, leaves the end of the test only its row to
+    // add; the report then holds no block of this test yet.
+    CreateHistory(directory_ + "/" + HistoryFileName,
+                  {directory_ + "/" + TestReport::fileName, {}});
     startedAt_ = std::chrono::system_clock::now();
     openAsked_ = MonotonicClock::now();
     try {

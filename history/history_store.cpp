@@ -6,6 +6,8 @@
 #include <sstream>
 #include <thread>
 
+#include <sys/stat.h>
+
 #include <sqlite3.h>
 
 #include "history/history_schema.h"
@@ -109,7 +111,7 @@ class Recording {
 public:
     Recording(const std::string& path) : path_(path) {}
 
-    HistoryWrite run(const HistoryRow& row, const ReportToImport& report);
+    HistoryWrite run(const HistoryRow* row, const ReportToImport& report);
 
 private:
     HistoryWrite failed(int rc) { return {false, ProblemOf(path_, rc, db_.errorText())}; }
@@ -118,7 +120,7 @@ private:
     SqliteDatabase db_;
 };
 
-HistoryWrite Recording::run(const HistoryRow& row, const ReportToImport& report) {
+HistoryWrite Recording::run(const HistoryRow* row, const ReportToImport& report) {
     if (const int rc = db_.open(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         rc != SQLITE_OK) {
         return failed(rc);
@@ -164,9 +166,9 @@ HistoryWrite Recording::run(const HistoryRow& row, const ReportToImport& report)
     if (rc == SQLITE_OK && version < kHistorySchemaVersion) {
         rc = Create(db_, report);
     }
-    if (rc == SQLITE_OK) {
+    if (rc == SQLITE_OK && row != nullptr) {
         SqliteStatement insert(db_, kInsert);
-        rc = insert.prepared() == SQLITE_OK ? Insert(insert, row) : insert.prepared();
+        rc = insert.prepared() == SQLITE_OK ? Insert(insert, *row) : insert.prepared();
     }
     if (rc == SQLITE_OK) {
         rc = db_.exec("COMMIT");
@@ -184,5 +186,14 @@ HistoryWrite Recording::run(const HistoryRow& row, const ReportToImport& report)
 HistoryWrite RecordInHistory(const std::string& historyPath, const HistoryRow& row,
                              const ReportToImport& report) {
     Recording recording(historyPath);
-    return recording.run(row, report);
+    return recording.run(&row, report);
+}
+
+HistoryWrite CreateHistory(const std::string& historyPath, const ReportToImport& report) {
+    struct stat status {};
+    if (::stat(historyPath.c_str(), &status) == 0) {
+        return {true, {}};
+    }
+    Recording recording(historyPath);
+    return recording.run(nullptr, report);
 }

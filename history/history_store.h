@@ -31,3 +31,8 @@ struct ReportToImport {
 // that cannot be read adds nothing.
 HistoryWrite RecordInHistory(const std::string& historyPath, const HistoryRow& row,
                              const ReportToImport& report);
+
+// Creates the history at historyPath, with the report's blocks imported, when there is none;
+// a history that is there is left as it is. A test calls it before it starts, so that the
+// end of the test only adds its row.
+HistoryWrite CreateHistory(const std::string& historyPath, const ReportToImport& report);

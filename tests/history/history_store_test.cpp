@@ -78,6 +78,20 @@ TEST_F(HistoryStore, ANewHistoryBeginsWithTheReportsEarlierBlocksOnly) {
     EXPECT_EQ(rows().size(), 4u);
 }
 
+TEST_F(HistoryStore, CreatedBeforeATestWithTheWholeReportAndOnlyOnce) {
+    writeFile(report(), Block("http://h/one.bin") + Block("http://h/two.bin"));
+    ASSERT_TRUE(CreateHistory(history(), {report(), {}}).recorded);
+    EXPECT_EQ(rows().size(), 2u);
+    // There already: left alone, the report not read again.
+    writeFile(report(), Block("http://h/three.bin"));
+    ASSERT_TRUE(CreateHistory(history(), {report(), {}}).recorded);
+    ASSERT_TRUE(record(Row("2026-12-08T04:00:00.000Z", "http://h/three.bin")).recorded);
+    const auto all = rows();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[2].url, "http://h/three.bin");
+    EXPECT_FALSE(all[2].wholeSeconds);
+}
+
 TEST_F(HistoryStore, AMissingReportGivesAHistoryOfTheTestAlone) {
     ASSERT_TRUE(record(Row("2026-12-08T04:00:00.000Z", "http://h/a.bin", 100)).recorded);
     const auto all = rows();
