@@ -31,9 +31,9 @@ constexpr int kDelayMs = 100;
 constexpr std::uint64_t kBytes = kFirst + kChunk * kCount;
 
 std::string PacedUrl(const ScriptedHttpServer& http) {
-    return http.url("/paced?first=" + std::to_string(kFirst) +
-                    "&chunk=" + std::to_string(kChunk) + "&count=" + std::to_string(kCount) +
-                    "&delay=" + std::to_string(kDelayMs) + "&wait=" + std::to_string(kWaitMs) + "&n=/paced.bin");
+    return http.url("/paced?first=" + std::to_string(kFirst) + "&chunk=" + std::to_string(kChunk) +
+                    "&count=" + std::to_string(kCount) + "&delay=" + std::to_string(kDelayMs) +
+                    "&wait=" + std::to_string(kWaitMs) + "&n=/paced.bin");
 }
 
 class PacedServer : public ::testing::Test {
@@ -131,15 +131,15 @@ TEST_P(EveryEnding, IsRecordedWithWhatItGotTo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EveryEnding,
-    ::testing::Values(EndingCase{"NotFound", "/status?code=404&x=a.bin", OutcomeOpenUrlException,
-                                 false, "HTTP status 404 Not Found"},
-                      EndingCase{"Refused", "", OutcomeOpenUrlException, false, "onnect"},
-                      EndingCase{"NoLength", "/nolength?size=10", OutcomeNoHttpLength, false,
-                                 nullptr},
-                      EndingCase{"Dropped", "/drop?size=100000&after=5000&n=/drop.bin",
-                                 OutcomeOpenUrlException, true, ""},
-                      EndingCase{"NoFileName", "/data?size=10", OutcomeNoFileName, false, nullptr},
-                      EndingCase{"Finished", "/data?size=10&n=/data.bin", OutcomeFinished, true, nullptr}),
+    ::testing::Values(
+        EndingCase{"NotFound", "/status?code=404&x=a.bin", OutcomeOpenUrlException, false,
+                   "HTTP status 404 Not Found"},
+        EndingCase{"Refused", "", OutcomeOpenUrlException, false, "onnect"},
+        EndingCase{"NoLength", "/nolength?size=10", OutcomeNoHttpLength, false, nullptr},
+        EndingCase{"Dropped", "/drop?size=100000&after=5000&n=/drop.bin", OutcomeOpenUrlException,
+                   true, ""},
+        EndingCase{"NoFileName", "/data?size=10", OutcomeNoFileName, false, nullptr},
+        EndingCase{"Finished", "/data?size=10&n=/data.bin", OutcomeFinished, true, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A history that cannot be written, made so before the test.
@@ -179,7 +179,8 @@ protected:
 TEST_P(HistoryThatCannotBeWritten, StillEndsTheTestWithItsReportBlock) {
     sqlite3* holder = nullptr;
     GetParam().breakIt(program, &holder);
-    const EndedRun run = RunWorkerForEnding(http.url("/data?size=5000&n=/data.bin"), program.path());
+    const EndedRun run =
+        RunWorkerForEnding(http.url("/data?size=5000&n=/data.bin"), program.path());
     sqlite3_close(holder);
     ASSERT_EQ(run.returned, OutcomeFinished);
     ASSERT_TRUE(run.ending.has_value());
