@@ -37,6 +37,7 @@ bool DestinationFile::open(const std::string& path) {
     }
     fd_ = fd;
     failed_ = false;
+    writeError_ = 0;
     used_ = 0;
     if (!buffer_) {
         buffer_ = std::make_unique<char[]>(kBufferSize);
@@ -88,6 +89,7 @@ bool DestinationFile::writeOut(const char* data, std::size_t size) {
         }
         if (written <= 0) {
             failed_ = true;
+            writeError_ = written < 0 ? errno : ENOSPC;
             return false;
         }
         data += written;

@@ -24,6 +24,8 @@ public:
 
     // False once a write to the system has failed (for instance, the disk is full).
     bool write(const void* data, std::size_t size);
+    // The system's error number of the write that failed; 0 while none has.
+    int writeError() const { return writeError_; }
     // Room for up to size bytes (at most the buffer's size) at the end of the file's own
     // buffer, so that a block can be read straight into it; null once a write has failed.
     // Nothing placed there counts as written until commit.
@@ -44,6 +46,7 @@ private:
 
     int fd_ = -1;
     bool failed_ = false;
+    int writeError_ = 0;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
 };

@@ -3,14 +3,25 @@
 // What the dialog and the test worker share: the request handed over before the worker
 // starts, the stop request, the outcomes and the notifications.
 #include <atomic>
+#include <memory>
 #include <string>
 
 #include "platform/window_messages.h"
+
+class TestEndingSlot;
 
 struct TestRequest {
     HWND window = 0;  // where the notifications go
     std::string url;
     std::string programDirectory;
+    // Which program runs the test, as the history names it: the dialog's ApplicationName or
+    // "corvanite-cli".
+    std::string programName{};
+    // https:// URLs are tested like http:// ones; otherwise they end with
+    // OutcomeUnsupportedService as every scheme but http and ftp does.
+    bool allowHttps = false;
+    // Where the worker leaves the test's ending before its finished notification; may be null.
+    std::shared_ptr<TestEndingSlot> ending{};
 };
 
 // The stop request that the running worker polls: StopNone to go on, else the reason to stop,

@@ -1,19 +1,29 @@
 #include "bandwidth/worker.h"
 
+#include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+
+#include <sys/stat.h>
 
 #include "bandwidth/destination_file.h"
 #include "bandwidth/ftp_size_probe.h"
 #include "bandwidth/report.h"
 #include "bandwidth/request.h"
+#include "bandwidth/test_ending.h"
 #include "bandwidth/worker_hooks_internal.h"
 #include "bandwidth/worker_notifier.h"
 #include "framework/exception.h"
+#include "history/history_store.h"
+#include "history/utc_time.h"
 #include "inet/http_file.h"
+#include "inet/internet_exception.h"
 #include "inet/internet_session.h"
 #include "inet/service_type.h"
 #include "inet/split_url.h"
@@ -47,6 +57,30 @@ public:
     RunningWorker& operator=(const RunningWorker&) = delete;
 };
 
+using MonotonicClock = std::chrono::steady_clock;
+
+// Why an operation failed, in words: the platform's text and, where it has more to say, the
+// transfer library's.
+std::string CauseOf(const CException& e) {
+    std::string cause = e.ErrorText();
+    const auto* internet = dynamic_cast<const CInternetException*>(&e);
+    if (internet != nullptr && !internet->m_strTransferDetail.empty()) {
+        cause = cause.empty() ? internet->m_strTransferDetail
+                              : cause + " (" + internet->m_strTransferDetail + ")";
+    }
+    if (cause.empty() && internet != nullptr) {
+        cause = "Internet error " + std::to_string(internet->m_dwError);
+    }
+    return cause;
+}
+
+std::string SystemReason(int error) {
+    if (error == EWOULDBLOCK || error == EAGAIN) {
+        return "another test or program is writing it";
+    }
+    return error != 0 ? std::strerror(error) : "unknown reason";
+}
+
 struct RemoteFileCloser {
     void operator()(CStdioFile* file) const {
         try {
@@ -62,7 +96,12 @@ struct RemoteFileCloser {
 class TestRun {
 public:
     explicit TestRun(const TestRequest& request)
-        : url_(request.url), directory_(request.programDirectory), notifier_(request.window) {}
+        : url_(request.url),
+          directory_(request.programDirectory),
+          programName_(request.programName),
+          allowHttps_(request.allowHttps),
+          endingSlot_(request.ending),
+          notifier_(request.window) {}
 
     unsigned run();
 
@@ -76,10 +115,26 @@ private:
     unsigned end(unsigned outcome);
     unsigned endStopped();
     void release();
+    // Time since the worker asked to open the URL.
+    std::chrono::nanoseconds sinceOpenAsked() const { return MonotonicClock::now() - openAsked_; }
+    // Records the test in the history, leaves its ending in the request's slot and posts the
+    // finished notification.
+    void conclude(unsigned outcome);
 
     std::string url_;
     std::string directory_;
+    std::string programName_;
+    bool allowHttps_;
+    std::shared_ptr<TestEndingSlot> endingSlot_;
     WorkerNotifier notifier_;
+
+    MonotonicClock::time_point openAsked_{};
+    std::chrono::system_clock::time_point startedAt_{};
+    TestMeasurement measurement_;
+    std::string serverAddress_;
+    std::string cause_;
+    std::string destinationPath_;
+    std::optional<std::uint64_t> reportEndBeforeTest_;
 
     std::unique_ptr<CInternetSession> session_;
     std::unique_ptr<CStdioFile, RemoteFileCloser> remote_;
@@ -116,10 +171,17 @@ unsigned TestRun::run() {
 
 // Every step returns 0 to go on, or the outcome it ended the run with.
 unsigned TestRun::open() {
+    // A history made now, before the clock starts, leaves the end of the test only its row to
+    // add; the report then holds no block of this test yet.
+    CreateHistory(directory_ + "/" + HistoryFileName,
+                  {directory_ + "/" + TestReport::fileName, {}});
+    startedAt_ = std::chrono::system_clock::now();
+    openAsked_ = MonotonicClock::now();
     try {
         session_ = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
                                                       nullptr, nullptr, 0);
     } catch (CException* e) {
+        cause_ = CauseOf(*e);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -128,11 +190,15 @@ unsigned TestRun::open() {
         remote_.reset(session_->OpenRemote(url_.c_str(), 1, kOpenFlags, nullptr, 0));
     } catch (CException* e) {
         // A CInternetException, or a CFileException for a local file that cannot be opened.
+        cause_ = CauseOf(*e);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
     if (const auto& filter = worker_hooks::RemoteFileFilter()) {
         remote_.reset(filter(remote_.release()));
+    }
+    if (const auto* internetFile = dynamic_cast<const CInternetFile*>(remote_.get())) {
+        serverAddress_ = internetFile->ConnectedAddress();
     }
 
     if (stopRequested(1)) {
@@ -153,7 +219,7 @@ unsigned TestRun::open() {
 }
 
 unsigned TestRun::learnLength() {
-    if (serviceType_ == ServiceHttp) {
+    if (serviceType_ == ServiceHttp || (serviceType_ == ServiceHttps && allowHttps_)) {
         auto* http = dynamic_cast<CHttpFile*>(remote_.get());
         if (http == nullptr) {
             return end(OutcomeNoHttpLength);
@@ -164,6 +230,12 @@ unsigned TestRun::learnLength() {
         if (http->QueryHeader(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                               &statusSize) &&
             status >= kFirstHttpErrorStatus) {
+            char reason[256] = "";
+            DWORD reasonSize = sizeof reason;
+            cause_ = "the server answered with HTTP status " + std::to_string(status);
+            if (http->QueryHeader(HTTP_QUERY_STATUS_TEXT, reason, &reasonSize) && reason[0]) {
+                cause_ += std::string(" ") + reason;
+            }
             return end(OutcomeOpenUrlException);
         }
         std::uint64_t length = 0;
@@ -199,12 +271,28 @@ unsigned TestRun::openLocalFiles() {
         return end(OutcomeNoFileName);
     }
     // The name comes from the URL: it must not climb out of the program's directory.
-    if (name == "." || name == ".." || !destination_.open(directory_ + "/" + name)) {
+    const std::string destination = directory_ + "/" + name;
+    if (name == "." || name == "..") {
+        cause_ = "the URL's last segment \"" + name + "\" names no file";
         return end(OutcomeDestinationFailed);
     }
+    if (!destination_.open(destination)) {
+        cause_ = "cannot create " + destination + ": " + SystemReason(errno);
+        return end(OutcomeDestinationFailed);
+    }
+    destinationPath_ = destination;
 
     reportOpen_ = report_.open(directory_);
+    if (reportOpen_) {
+        // Held by this test from now on: where its block will begin.
+        struct stat status {};
+        if (::stat((directory_ + "/" + TestReport::fileName).c_str(), &status) == 0) {
+            reportEndBeforeTest_ = static_cast<std::uint64_t>(status.st_size);
+        }
+    }
     if (!reportOpen_) {
+        cause_ =
+            "cannot open " + directory_ + "/" + TestReport::fileName + ": " + SystemReason(errno);
         return end(OutcomeReportFailed);
     }
     notifier_.started(contentLength_);
@@ -226,23 +314,33 @@ unsigned TestRun::download() {
         for (;;) {
             char* block = destination_.space(kBlockSize);
             if (block == nullptr) {
+                cause_ = "cannot write " + destinationPath_ + ": " +
+                         SystemReason(destination_.writeError());
                 return end(OutcomeDestinationFailed);
             }
             const UINT n = remote_->Read(block, kBlockSize);
             if (n == 0) {
+                measurement_.lastRead = sinceOpenAsked();
                 break;
+            }
+            if (blocks == 0) {
+                measurement_.firstByte = sinceOpenAsked();
             }
             if (pollObserver) {
                 pollObserver(6);
             }
             if (CancelRequest.load() != StopNone) {
+                measurement_.lastRead = sinceOpenAsked();
                 return endStopped();
             }
             destination_.commit(n);
             bytes += n;
+            measurement_.bytes = bytes;
             notifier_.progress(++blocks);
         }
     } catch (CException* e) {
+        measurement_.lastRead = sinceOpenAsked();
+        cause_ = CauseOf(*e);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -252,13 +350,17 @@ unsigned TestRun::download() {
 
     // Both files reach the system before the window hears of the result.
     if (!destination_.flush()) {
+        cause_ =
+            "cannot write " + destinationPath_ + ": " + SystemReason(destination_.writeError());
         return end(OutcomeDestinationFailed);
     }
     if (!report_.finish(bytes)) {
+        cause_ =
+            "cannot write " + directory_ + "/" + TestReport::fileName + ": " + SystemReason(errno);
         return end(OutcomeReportFailed);
     }
     notifier_.lastProgress();
-    notifier_.finished(OutcomeFinished);
+    conclude(OutcomeFinished);
 
     destination_.close();
     report_.close();
@@ -276,7 +378,7 @@ bool TestRun::stopRequested(int pollPoint) {
 // Releases all that the run holds but the session, then posts the finished notification.
 unsigned TestRun::end(unsigned outcome) {
     release();
-    notifier_.finished(outcome);
+    conclude(outcome);
     return outcome;
 }
 
@@ -285,8 +387,43 @@ unsigned TestRun::endStopped() {
     release();
     const int request = CancelRequest.load();
     const unsigned outcome = request == StopExit ? OutcomeExitRequested : OutcomeCancelled;
-    notifier_.finished(outcome);
+    conclude(outcome);
     return outcome;
+}
+
+void TestRun::conclude(unsigned outcome) {
+    TestEnding ending;
+    ending.outcome = outcome;
+    ending.url = url_;
+    ending.startedAt = startedAt_;
+    ending.measurement = measurement_;
+    ending.serverAddress = serverAddress_;
+    ending.cause = cause_;
+    ending.destinationPath = destinationPath_;
+
+    // Recorded before the window hears of the end: whoever takes the finished notification
+    // finds the test in the history, and never waits for the history itself.
+    HistoryRow row;
+    row.startUtc = UtcTimestamp(startedAt_);
+    row.url = url_;
+    row.outcome = outcome;
+    row.bytes = measurement_.bytes;
+    row.firstByteSeconds = TimeToFirstByteSeconds(measurement_);
+    row.transferSeconds = TransferSeconds(measurement_);
+    row.totalSeconds = TotalSeconds(measurement_);
+    row.megabitsPerSecond = RateMegabitsPerSecond(measurement_);
+    row.serverAddress = serverAddress_;
+    row.program = programName_;
+    const HistoryWrite written =
+        RecordInHistory(directory_ + "/" + HistoryFileName, row,
+                        {directory_ + "/" + TestReport::fileName, reportEndBeforeTest_});
+    ending.recorded = written.recorded;
+    ending.historyProblem = written.problem;
+
+    if (endingSlot_) {
+        endingSlot_->put(std::move(ending));
+    }
+    notifier_.finished(outcome);
 }
 
 void TestRun::release() {

@@ -12,18 +12,23 @@
 
 #include "bandwidth/report.h"
 #include "bandwidth/request.h"
+#include "bandwidth/test_ending.h"
 #include "bandwidth/worker.h"
 #include "cli/cli_window.h"
 #include "cli/exit_status.h"
+#include "cli/history_print.h"
 #include "cli/iso8601.h"
 #include "cli/json_result.h"
 #include "cli/options.h"
 #include "cli/progress_view.h"
 #include "cli/report_block.h"
 #include "cli/result.h"
+#include "cli/series_run.h"
 #include "cli/stop_signals.h"
+#include "cli/version_text.h"
 #include "frontend/built_in_urls.h"
 #include "frontend/outcome_table.h"
+#include "frontend/result_line.h"
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"
 #include "frontend/working_folder.h"
@@ -52,12 +57,6 @@ std::optional<std::string> UrlToTest(const CliOptions& options, const WorkingFol
         return std::nullopt;
     }
     return urls.front();
-}
-
-// Where the worker saves the download: the URL's last segment in the program's directory.
-std::string DestinationPath(const std::string& url, const std::string& directory) {
-    const std::string::size_type slash = url.rfind('/');
-    return directory + "/" + (slash == std::string::npos ? url : url.substr(slash + 1));
 }
 
 // Without a window, the worker's boxes become lines on standard error, answered with OK.
@@ -114,8 +113,8 @@ void TakeUntilFinished(CliWindow& window, ProgressView& view, Run& run) {
 }
 
 // What the run comes to: the dialog's status text, and for a finished test the report block
-// and the precise figures.
-TestResult ResultOf(const Run& run, const std::string& url, const std::string& directory,
+// and the worker's measurement, the same figures the dialog and the history show.
+TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, const std::string& url,
                     const std::string& reportPath) {
     TestResult result;
     result.url = url;
@@ -124,38 +123,54 @@ TestResult ResultOf(const Run& run, const std::string& url, const std::string& d
     if (run.started) {
         result.startTime = Iso8601Local(run.started->postedAtWallClock);
     }
-    if (result.outcome == OutcomeFinished && run.started) {
-        result.interval = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            run.finished->postedAt - run.started->postedAt);
+    if (ending) {
+        result.cause = ending->cause;
+    }
+    if (result.outcome == OutcomeFinished && run.started && ending) {
+        const TestMeasurement& measurement = ending->measurement;
+        result.bytes = measurement.bytes;
+        result.interval = measurement.lastRead;
+        result.firstByte = measurement.firstByte;
+        if (measurement.firstByte && measurement.lastRead) {
+            result.transfer = *measurement.lastRead - *measurement.firstByte;
+        }
+        result.resultLine = FormatResultLine(*ending);
+        result.serverAddress = ending->serverAddress;
         if (run.reportOffset) {
             result.report = ReadReportBlock(reportPath, *run.reportOffset);
-        }
-        result.bytes = result.report ? BytesReceivedOf(*result.report) : std::nullopt;
-        if (!result.bytes) {
-            result.bytes = FileSizeOf(DestinationPath(url, directory));
         }
     }
     return result;
 }
 
+void PrintCause(const std::string& programName, const TestResult& result) {
+    const bool told = result.outcome == OutcomeOpenUrlException ||
+                      result.outcome == OutcomeDestinationFailed ||
+                      result.outcome == OutcomeReportFailed;
+    if (told && !result.cause.empty()) {
+        std::fprintf(stderr, "%s: %s\n", programName.c_str(), result.cause.c_str());
+        std::fflush(stderr);
+    }
+}
+
+// Removes the file the test downloaded to; a file that is gone already is no failure.
+void Discard(const std::string& programName, const std::string& path) {
+    if (!path.empty() && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        std::fprintf(stderr, "%s: cannot remove %s: %s\n", programName.c_str(), path.c_str(),
+                     std::strerror(errno));
+    }
+}
+
 }  // namespace
 
-int RunCli(const CliOptions& options, const std::string& programName) {
-    const WorkingFolder folder = WorkingFolderOfThisProgram();
-    const std::string& directory = folder.directory;
-    const std::optional<std::string> url = UrlToTest(options, folder);
-    if (!url || url->empty()) {
-        std::fprintf(stderr, "%s: %s\n", programName.c_str(), LoadString(IDS_URL_EMPTY).c_str());
-        return ExitNoUrl;
-    }
-    const std::string reportPath = directory + "/" + TestReport::fileName;
+CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext& context) {
+    const std::string& programName = context.programName;
+    const std::string reportPath = context.directory + "/" + TestReport::fileName;
     // As in the dialog: the test still runs, and ends with the outcome of the file it could
     // not open.
-    if (const auto problem = PrepareWorkingFolder(directory)) {
+    if (const auto problem = PrepareWorkingFolder(context.directory)) {
         std::fprintf(stderr, "%s: %s\n", programName.c_str(), FolderProblemText(*problem).c_str());
     }
-
-    AnswerBoxesOnStandardError();
     ProgressView view(stderr, !options.quiet, ::isatty(STDERR_FILENO) != 0);
     Run run;
     // The worker holds the report's write lock while it posts this, so the report's size now
@@ -165,37 +180,71 @@ int RunCli(const CliOptions& options, const std::string& programName) {
             run.reportOffset = FileSizeOf(reportPath);
         }
     });
-    TestRequest request{window.handle(), *url, directory};
+    TestRequest request;
+    request.window = window.handle();
+    request.url = url;
+    request.programDirectory = context.directory;
+    request.programName = CorvaniteCliName;
+    request.allowHttps = true;
+    request.ending = std::make_shared<TestEndingSlot>();
 
-    CancelRequest.store(StopNone);
-    InstallStopSignalHandlers(!options.quiet);
-    view.connecting(*url);
+    view.connecting(url);
     std::thread worker;
     try {
         StopSignalsBlocked blocked;
         worker = std::thread([&request] { TestWorker(&request); });
     } catch (const std::system_error& error) {
         std::fprintf(stderr, "%s: cannot start the test: %s\n", programName.c_str(), error.what());
-        return ExitInternal;
+        return {ExitInternal, std::nullopt};
     }
 
     TakeUntilFinished(window, view, run);
     // The worker closes the report right after its finished notification.
     worker.join();
 
-    const TestResult result = ResultOf(run, *url, directory, reportPath);
+    const std::optional<TestEnding> ending = request.ending->get();
+    const TestResult result = ResultOf(run, ending, url, reportPath);
     if (result.bytes && result.interval) {
-        const auto kibibytes = KibibytesPerSecond(*result.bytes, *result.interval);
-        view.finished(result.bytes, kibibytes ? std::optional(*kibibytes * 1024) : std::nullopt);
+        const auto megabits = MegabitsPerSecond(*result.bytes, *result.interval);
+        view.finished(result.bytes, megabits ? std::optional(*megabits * 1e6 / 8) : std::nullopt);
     } else {
         view.finished();
     }
+    PrintCause(programName, result);
+    if (ending) {
+        if (const auto notice = context.historyNotice.take(*ending)) {
+            std::fprintf(stderr, "%s: %s\n", programName.c_str(), notice->c_str());
+            std::fflush(stderr);
+        }
+        if (options.discard) {
+            Discard(programName, ending->destinationPath);
+        }
+    }
     if (!Print(options.json ? FormatJsonResult(result) : FormatTextResult(result))) {
         std::fprintf(stderr, "%s: write error: %s\n", programName.c_str(), std::strerror(errno));
-        return ExitInternal;
+        return {ExitInternal, ending};
     }
     if (result.outcome == OutcomeFinished && !options.quiet) {
         std::fprintf(stderr, "Report appended to %s\n", reportPath.c_str());
     }
-    return ExitStatusOfOutcome(result.outcome);
+    return {ExitStatusOfOutcome(result.outcome), ending};
+}
+
+int RunCli(const CliOptions& options, const std::string& programName) {
+    const WorkingFolder folder = WorkingFolderOfThisProgram();
+    CliContext context;
+    context.directory = folder.directory;
+    context.programName = programName;
+    if (options.history) {
+        return PrintHistory(options, context.directory, programName);
+    }
+    const std::optional<std::string> url = UrlToTest(options, folder);
+    if (!url || url->empty()) {
+        std::fprintf(stderr, "%s: %s\n", programName.c_str(), LoadString(IDS_URL_EMPTY).c_str());
+        return ExitNoUrl;
+    }
+    AnswerBoxesOnStandardError();
+    CancelRequest.store(StopNone);
+    InstallStopSignalHandlers(!options.quiet);
+    return RunSeries(options, *url, context);
 }

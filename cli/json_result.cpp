@@ -107,6 +107,26 @@ std::string FormatJsonResult(const TestResult& result) {
             megabits = Number(*rate, "%.3f");
         }
     }
+    std::optional<std::string> megabytes;
+    if (megabits) {
+        megabytes = Number(*MegabitsPerSecond(*result.bytes, *result.interval) / 8, "%.3f");
+    }
+    std::optional<std::string> firstByte;
+    if (result.firstByte) {
+        firstByte = FormatSeconds(*result.firstByte);
+    }
+    std::optional<std::string> transfer;
+    if (result.transfer) {
+        transfer = FormatSeconds(*result.transfer);
+    }
+    std::optional<std::string> server;
+    if (!result.serverAddress.empty()) {
+        server = JsonString(result.serverAddress);
+    }
+    std::optional<std::string> cause;
+    if (!result.cause.empty()) {
+        cause = JsonString(result.cause);
+    }
     std::optional<std::string> startTime;
     if (result.startTime) {
         startTime = JsonString(*result.startTime);
@@ -118,6 +138,10 @@ std::string FormatJsonResult(const TestResult& result) {
     return "{\"url\":" + JsonString(result.url) + ",\"outcome\":" + std::to_string(result.outcome) +
            ",\"status\":" + JsonString(result.status) + ",\"bytes\":" + OrNull(bytes) +
            ",\"seconds\":" + OrNull(seconds) + ",\"kibibytes_per_second\":" + OrNull(kibibytes) +
-           ",\"megabits_per_second\":" + OrNull(megabits) + ",\"start_time\":" + OrNull(startTime) +
+           ",\"megabits_per_second\":" + OrNull(megabits) +
+           ",\"megabytes_per_second\":" + OrNull(megabytes) +
+           ",\"first_byte_seconds\":" + OrNull(firstByte) +
+           ",\"transfer_seconds\":" + OrNull(transfer) + ",\"server_address\":" + OrNull(server) +
+           ",\"cause\":" + OrNull(cause) + ",\"start_time\":" + OrNull(startTime) +
            ",\"report\":" + OrNull(report) + "}\n";
 }

@@ -1,25 +1,63 @@
 #include "cli/options.h"
 
 #include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 
 #include "cli/version_text.h"
 #include "services/version.h"
 
 namespace {
 
-enum class LongOption { Help, Version, Json, Quiet };
+enum class LongOption { Help, Version, Json, Quiet, History, Csv, Repeat, Interval, Discard };
 
 struct LongOptionName {
     const char* name;
     LongOption option;
+    bool takesValue = false;
 };
 
-constexpr std::array<LongOptionName, 4> longOptions{{
+constexpr std::array<LongOptionName, 9> longOptions{{
     {"help", LongOption::Help},
     {"version", LongOption::Version},
     {"json", LongOption::Json},
     {"quiet", LongOption::Quiet},
+    {"history", LongOption::History},
+    {"csv", LongOption::Csv},
+    {"repeat", LongOption::Repeat, true},
+    {"interval", LongOption::Interval, true},
+    {"discard", LongOption::Discard},
 }};
+
+// The longest series and the longest pause that make sense: a year of tests a second apart.
+constexpr unsigned long kMostTests = 100000000;
+constexpr double kLongestInterval = 31536000;
+
+std::string ReadValue(LongOption option, const std::string& value, CliOptions& options) {
+    const char* text = value.c_str();
+    char* end = nullptr;
+    errno = 0;
+    if (option == LongOption::Repeat) {
+        const unsigned long count = std::strtoul(text, &end, 10);
+        if (value.empty() || *end != '\0' || errno != 0 || value[0] == '-' || count < 1 ||
+            count > kMostTests) {
+            return "invalid number of tests '" + value + "' (1 to " + std::to_string(kMostTests) +
+                   ")";
+        }
+        options.repeat = static_cast<unsigned>(count);
+        return {};
+    }
+    const double seconds = std::strtod(text, &end);
+    if (value.empty() || *end != '\0' || errno != 0 || !std::isfinite(seconds) || seconds < 0 ||
+        seconds > kLongestInterval) {
+        return "invalid interval '" + value + "' (seconds, 0 to " +
+               std::to_string(static_cast<long>(kLongestInterval)) + ")";
+    }
+    options.interval = seconds;
+    options.intervalGiven = true;
+    return {};
+}
 
 void Apply(LongOption option, CliOptions& options) {
     switch (option) {
@@ -35,11 +73,25 @@ void Apply(LongOption option, CliOptions& options) {
         case LongOption::Quiet:
             options.quiet = true;
             break;
+        case LongOption::History:
+            options.history = true;
+            break;
+        case LongOption::Csv:
+            options.csv = true;
+            break;
+        case LongOption::Discard:
+            options.discard = true;
+            break;
+        case LongOption::Repeat:
+        case LongOption::Interval:
+            break;  // they take a value
     }
 }
 
-// "--name" or "--name=value": an exact name wins, else the one option the prefix starts.
-std::string ReadLongOption(const std::string& argument, CliOptions& options) {
+// "--name", "--name=value" or "--name value" (the value then taken from *next, which is moved
+// on): an exact name wins, else the one option the prefix starts.
+std::string ReadLongOption(const std::string& argument, const std::string* next, bool& usedNext,
+                           CliOptions& options) {
     const std::string::size_type equals = argument.find('=');
     const std::string name = argument.substr(2, equals == std::string::npos ? equals : equals - 2);
     const LongOptionName* match = nullptr;
@@ -64,10 +116,38 @@ std::string ReadLongOption(const std::string& argument, CliOptions& options) {
     if (matches > 1) {
         return "option '--" + name + "' is ambiguous; possibilities:" + candidates;
     }
+    if (match->takesValue) {
+        if (equals != std::string::npos) {
+            return ReadValue(match->option, argument.substr(equals + 1), options);
+        }
+        if (next == nullptr) {
+            return "option '--" + std::string(match->name) + "' requires an argument";
+        }
+        usedNext = true;
+        return ReadValue(match->option, *next, options);
+    }
     if (equals != std::string::npos) {
         return "option '--" + std::string(match->name) + "' doesn't allow an argument";
     }
     Apply(match->option, options);
+    return {};
+}
+
+// Options that make no sense together, or alone.
+std::string CheckCombination(const CliOptions& options) {
+    if (options.csv && !options.history) {
+        return "option '--csv' needs '--history'";
+    }
+    if (options.csv && options.json) {
+        return "options '--csv' and '--json' exclude each other";
+    }
+    if (options.history && (options.repeat != 1 || options.intervalGiven || options.discard)) {
+        return "option '--history' runs no test: '--repeat', '--interval' and '--discard' do "
+               "not go with it";
+    }
+    if (options.intervalGiven && options.repeat == 1) {
+        return "option '--interval' needs '--repeat' with more than one test";
+    }
     return {};
 }
 
@@ -88,17 +168,23 @@ CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CliCommandLine result;
     CliOptions& options = result.options;
     bool optionsEnded = false;
-    for (const std::string& argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         const bool isOption = !optionsEnded && argument.size() > 1 && argument[0] == '-';
         if (isOption && argument == "--") {
             optionsEnded = true;
             continue;
         }
         if (isOption) {
-            result.error = argument[1] == '-' ? ReadLongOption(argument, options)
+            bool usedNext = false;
+            const std::string* next = i + 1 < arguments.size() ? &arguments[i + 1] : nullptr;
+            result.error = argument[1] == '-' ? ReadLongOption(argument, next, usedNext, options)
                                               : ReadShortOptions(argument, options);
             if (!result.error.empty() || options.help || options.version) {
                 return result;
+            }
+            if (usedNext) {
+                ++i;
             }
             continue;
         }
@@ -108,17 +194,23 @@ CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         options.url = argument;
     }
+    result.error = CheckCombination(options);
     return result;
 }
 
 std::string HelpText(const std::string& programName) {
     return "Usage: " + programName +
            " [OPTION]... [URL]\n"
-           "Measure the download bandwidth with one test of URL, an http:// or ftp:// file,\n"
-           "without a window: download the whole file once, bypassing every cache, save it\n"
-           "in the working folder, time it and append a report block to BandWidth_TestRpt.txt\n"
-           "there. The test is the one the Corvanite dialog runs. The working folder is this\n"
-           "program's folder when you can write it and it is not a bin folder, else\n"
+           "  or:  " +
+           programName +
+           " --history [--json | --csv] [URL]\n"
+           "Measure the download bandwidth with one test of URL, an http://, https:// or ftp://\n"
+           "file, without a window: download the whole file once, bypassing every cache, save\n"
+           "it in the working folder, time it and append a report block to\n"
+           "BandWidth_TestRpt.txt there. The test is the one the Corvanite dialog runs (the\n"
+           "dialog tests http:// and ftp:// only). Every test is also added to the history,\n"
+           "BandWidth_History.db in the same folder, as the dialog's are. The working folder\n"
+           "is this program's folder when you can write it and it is not a bin folder, else\n"
            "$XDG_DATA_HOME/corvanite (by default ~/.local/share/corvanite).\n"
            "\n"
            "With no URL, test the first entry of Corvanite.cfg, or of the built-in list when\n"
@@ -126,21 +218,35 @@ std::string HelpText(const std::string& programName) {
            "folder is the data folder, from $XDG_CONFIG_HOME/corvanite (by default\n"
            "~/.config/corvanite) first.\n"
            "\n"
-           "  -q, --quiet    show no progress while the test runs\n"
-           "      --json     print the result as one JSON object instead of text\n"
-           "      --help     display this help and exit\n"
-           "      --version  output version information and exit\n"
+           "  -q, --quiet          show no progress while the test runs\n"
+           "      --json           print the result as one JSON object instead of text\n"
+           "      --repeat=N       run a series of N tests, then a summary of their rates\n"
+           "                         (least, median, greatest)\n"
+           "      --interval=SECONDS  start each test of the series SECONDS after the one\n"
+           "                         before (at once when that one took longer); default 0\n"
+           "      --discard        remove the downloaded file after each test\n"
+           "      --history        print the history of every test instead of testing, newest\n"
+           "                         first; with a URL, only that URL's tests\n"
+           "      --csv            with --history: print CSV (RFC 4180) instead of a table;\n"
+           "                         --json prints one JSON object per line\n"
+           "      --help           display this help and exit\n"
+           "      --version        output version information and exit\n"
            "\n"
            "Progress goes to standard error: a bar on a terminal (at most ten redraws a\n"
            "second), else a line every five seconds. The result goes to standard output: the\n"
-           "status text, and for a finished test the report block and the timed interval on\n"
-           "a monotonic clock with the rates in kibibytes per second (KiB/s, 1024 bytes) and\n"
-           "megabits per second (Mbit/s, 1000000 bits).\n"
+           "status text, and for a finished test the report block, the result line and the\n"
+           "precise figures. The rate is the bytes received over the total time, from asking\n"
+           "for the URL to the last read, on a monotonic clock, in megabits per second\n"
+           "(Mbit/s, 1000000 bits) and megabytes per second (MB/s, 1000000 bytes). When the\n"
+           "URL cannot be opened (100), or a file cannot be created or written (106, 107), the\n"
+           "cause is printed on standard error. A history that cannot be written is told once\n"
+           "on standard error; the test and its report go on.\n"
            "\n"
-           "Ctrl-C stops the test as the Cancel button does; a second Ctrl-C quits at once.\n"
-           "SIGTERM and SIGHUP stop it as leaving the program does.\n"
+           "Ctrl-C stops the test as the Cancel button does (and ends a series); a second\n"
+           "Ctrl-C quits at once. SIGTERM and SIGHUP stop it as leaving the program does.\n"
            "\n"
-           "Exit status:\n"
+           "Exit status (of a series: 0 when every test finished, else that of the last test\n"
+           "that did not; 1 or 2 when a signal stopped it between two tests):\n"
            "   0  the test finished and its report was appended\n"
            "   1  the test was stopped by SIGTERM or SIGHUP\n"
            "   2  the test was cancelled (Ctrl-C)\n"
@@ -148,14 +254,15 @@ std::string HelpText(const std::string& programName) {
            " 101  the URL could not be parsed\n"
            " 102  the HTTP server gave no file length\n"
            " 103  the FTP server could not be reached for the file's size\n"
-           " 104  the URL is neither http nor ftp\n"
+           " 104  the URL is neither http, https nor ftp\n"
            " 105  the URL names no file (its last segment has no '.')\n"
            " 106  the downloaded file could not be created\n"
            " 107  the report file could not be opened\n"
            " 108  opening the URL gave no file\n"
            "  64  the command line cannot be used\n"
            "  65  there is no URL to test\n"
-           "  70  the test could not be run, or its result could not be written\n"
+           "  70  the test could not be run, its result could not be written, or the history\n"
+           "      could not be read\n"
            " 130  a second Ctrl-C quit at once\n";
 }
 

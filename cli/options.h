@@ -12,6 +12,16 @@ struct CliOptions {
     bool version = false;
     bool json = false;
     bool quiet = false;
+    // Print the history (of url only, when one is given) instead of testing.
+    bool history = false;
+    bool csv = false;  // the history as CSV
+    // A series: this many tests, each started this many seconds after the one before (at once
+    // when that one took longer).
+    unsigned repeat = 1;
+    double interval = 0;
+    bool intervalGiven = false;
+    // Remove the downloaded file after each test.
+    bool discard = false;
     std::optional<std::string> url;
 };
 

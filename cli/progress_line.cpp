@@ -7,15 +7,8 @@
 
 namespace {
 
-constexpr std::uint64_t kBlockSize = 1024;
-// An FTP server that cannot tell the size gives the platform's invalid-size value.
-constexpr std::uint64_t kUnknownLength = 0xFFFFFFFF;
-// Readings older than this no longer count for the current rate.
-constexpr auto kRateWindow = std::chrono::milliseconds(1500);
 // Room for the figures beside the bar: "1023 MiB of 1.00 GiB  1023 MiB/s  1:02:03 left".
 constexpr std::size_t kDetailsWidth = 46;
-// Two readings closer than this say little about the rate.
-constexpr auto kShortestSpan = std::chrono::milliseconds(200);
 
 std::string Printf(const char* format, double value) {
     char text[64];
@@ -81,18 +74,6 @@ std::string FitTo(std::string line, int width) {
 
 }  // namespace
 
-std::optional<std::uint64_t> KnownContentLength(std::uint64_t notified) {
-    if (notified == 0 || notified == kUnknownLength) {
-        return std::nullopt;
-    }
-    return notified;
-}
-
-std::uint64_t BytesOfBlocks(std::uint64_t blocks, std::optional<std::uint64_t> contentLength) {
-    const std::uint64_t bytes = blocks * kBlockSize;
-    return contentLength ? std::min(bytes, *contentLength) : bytes;
-}
-
 std::string FormatByteSize(double bytes) {
     static constexpr const char* units[] = {"KiB", "MiB", "GiB", "TiB"};
     if (bytes < 1024) {
@@ -157,27 +138,6 @@ std::string FormatProgressLine(const ProgressState& state) {
         line += ", " + *left;
     }
     return line;
-}
-
-void RateMeter::add(Clock::time_point at, std::uint64_t bytes) {
-    readings_.emplace_back(at, bytes);
-    // Keep one reading at or beyond the window's start, so that the span stays about a window.
-    while (readings_.size() > 2 && at - readings_[1].first >= kRateWindow) {
-        readings_.pop_front();
-    }
-}
-
-std::optional<double> RateMeter::bytesPerSecond() const {
-    if (readings_.size() < 2) {
-        return std::nullopt;
-    }
-    const auto& [firstAt, firstBytes] = readings_.front();
-    const auto& [lastAt, lastBytes] = readings_.back();
-    if (lastAt - firstAt < kShortestSpan || lastBytes < firstBytes) {
-        return std::nullopt;
-    }
-    const double seconds = std::chrono::duration<double>(lastAt - firstAt).count();
-    return static_cast<double>(lastBytes - firstBytes) / seconds;
 }
 
 bool DrawThrottle::due(Clock::time_point now) {

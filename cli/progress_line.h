@@ -4,9 +4,10 @@
 // lines for a log. Pure formatting and timing decisions; the caller writes the text.
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
+
+#include "frontend/live_progress.h"
 
 struct ProgressState {
     // None when the server could not tell the length (an FTP size probe gives 0xFFFFFFFF).
@@ -15,11 +16,6 @@ struct ProgressState {
     // Bytes per second over the last moments; none until two readings are far enough apart.
     std::optional<double> rate;
 };
-
-// The content length that a download-started notification carries, as the display takes it.
-std::optional<std::uint64_t> KnownContentLength(std::uint64_t notified);
-// The bytes that blocks of up to 1024 bytes stand for, never beyond a known length.
-std::uint64_t BytesOfBlocks(std::uint64_t blocks, std::optional<std::uint64_t> contentLength);
 
 // "999 B", "1.5 KiB", "430.2 MiB", "1.00 GiB": three significant figures or more.
 std::string FormatByteSize(double bytes);
@@ -31,18 +27,6 @@ std::string FormatDuration(double seconds);
 std::string FormatProgressBar(const ProgressState& state, int width);
 // One line for a log: "42% 430.2 MiB of 1.00 GiB, 851.3 MiB/s, 0:02 left".
 std::string FormatProgressLine(const ProgressState& state);
-
-// The current rate: bytes over the readings of the last second or so.
-class RateMeter {
-public:
-    using Clock = std::chrono::steady_clock;
-
-    void add(Clock::time_point at, std::uint64_t bytes);
-    std::optional<double> bytesPerSecond() const;
-
-private:
-    std::deque<std::pair<Clock::time_point, std::uint64_t>> readings_;
-};
 
 // Lets a draw through at most once per interval.
 class DrawThrottle {

@@ -51,18 +51,32 @@ std::string FormatTextResult(const TestResult& result) {
     if (result.report) {
         text += "\n" + *result.report;
     }
+    if (result.resultLine) {
+        text += *result.resultLine + "\n";
+    }
     if (result.bytes && result.interval) {
-        const auto kibibytes = KibibytesPerSecond(*result.bytes, *result.interval);
         const auto megabits = MegabitsPerSecond(*result.bytes, *result.interval);
         text += "Precise figures:\n";
         text += "  Bytes received:  " + std::to_string(*result.bytes) + " bytes\n";
-        text += "  Timed interval:  " + FormatSeconds(*result.interval) +
-                " seconds (monotonic clock)\n";
-        if (kibibytes && megabits) {
-            text += "  Rate:            " + Fixed2(*kibibytes) + " kibibytes per second (KiB/s)\n";
-            text += "                   " + Fixed2(*megabits) + " megabits per second (Mbit/s)\n";
+        if (result.firstByte) {
+            text += "  First byte:      " + FormatSeconds(*result.firstByte) +
+                    " seconds after asking for the URL\n";
+        }
+        if (result.transfer) {
+            text += "  Transfer time:   " + FormatSeconds(*result.transfer) +
+                    " seconds from the first byte to the last read\n";
+        }
+        text += "  Total time:      " + FormatSeconds(*result.interval) +
+                " seconds from asking for the URL to the last read (monotonic clock)\n";
+        if (megabits) {
+            text += "  Rate:            " + Fixed2(*megabits) + " megabits per second (Mbit/s)\n";
+            text +=
+                "                   " + Fixed2(*megabits / 8) + " megabytes per second (MB/s)\n";
         } else {
             text += "  Rate:            not measurable (the interval was too short)\n";
+        }
+        if (!result.serverAddress.empty()) {
+            text += "  Server:          " + result.serverAddress + "\n";
         }
     }
     return text;

@@ -14,20 +14,28 @@ struct TestResult {
     std::string status;  // the dialog's status text; empty where the dialog shows none
     // When the download began, in ISO 8601 with the local offset; none if it never began.
     std::optional<std::string> startTime;
-    // For a finished test only.
+    // For a finished test only: the worker's measurement (bandwidth/test_measurement.h).
     std::optional<std::uint64_t> bytes;
-    std::optional<std::chrono::nanoseconds> interval;  // on a monotonic clock
-    std::optional<std::string> report;                 // the block appended, with LF line ends
+    // The total time, from asking for the URL to the last read, on a monotonic clock.
+    std::optional<std::chrono::nanoseconds> interval;
+    std::optional<std::chrono::nanoseconds> firstByte;  // time to first byte
+    std::optional<std::chrono::nanoseconds> transfer;   // first byte to last read
+    std::optional<std::string> report;                  // the block appended, with LF line ends
+    // The line the dialog shows for the same test (frontend/result_line.h).
+    std::optional<std::string> resultLine;
+    std::string serverAddress;  // as connected; empty when not known
+    // Why the URL could not be opened or a file not made (outcomes 100, 106, 107).
+    std::string cause;
 };
 
 // bytes / 1024 per second, and bytes * 8 / 1000000 per second; none without a positive
-// interval.
+// interval. Over the total time, MegabitsPerSecond is the measurement's rate.
 std::optional<double> KibibytesPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval);
 std::optional<double> MegabitsPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval);
 
 // The interval in seconds, rounded to the millisecond: "12.345".
 std::string FormatSeconds(std::chrono::nanoseconds interval);
 
-// What a person reads: the status text, then for a finished test the report block and the
-// precise figures with their units spelled out.
+// What a person reads: the status text, then for a finished test the report block, the
+// result line and the precise figures with their units spelled out.
 std::string FormatTextResult(const TestResult& result);

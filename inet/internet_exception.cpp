@@ -28,6 +28,21 @@ std::string LastResponse() {
     return buffer.data();
 }
 
+// The transfer library's words for the thread's last failed transfer, "" when there are none.
+std::string TransferDetail() {
+    DWORD length = 0;
+    if (InternetQueryOptionA(nullptr, INTERNET_OPTION_TRANSFER_ERROR_TEXT, nullptr, &length) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER || length <= 1) {
+        return {};
+    }
+    std::vector<char> buffer(length, '\0');
+    if (!InternetQueryOptionA(nullptr, INTERNET_OPTION_TRANSFER_ERROR_TEXT, buffer.data(),
+                              &length)) {
+        return {};
+    }
+    return std::string(buffer.data(), length);
+}
+
 }  // namespace
 
 bool CInternetException::GetErrorMessage(char* text, UINT maxChars, UINT* helpContext) const {
@@ -60,5 +75,7 @@ void RaiseInternetError(DWORD context, DWORD error) {
     if (error == 0) {
         error = GetLastError();
     }
-    throw new CInternetException(error, context);
+    auto* exception = new CInternetException(error, context);
+    exception->m_strTransferDetail = TransferDetail();
+    throw exception;
 }

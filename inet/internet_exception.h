@@ -2,6 +2,8 @@
 
 // The failure of an Internet operation: the platform's error number as it stood when the
 // failure was raised, and the context value of the session or file that raised it.
+#include <string>
+
 #include "framework/exception.h"
 #include "platform/win_types.h"
 
@@ -18,6 +20,9 @@ public:
 
     DWORD m_dwError;
     DWORD m_dwContext;
+    // The transfer library's own words for the failure when it was raised, if it had any
+    // ("Could not resolve host: nosuch.invalid"): more than the platform's text tells.
+    std::string m_strTransferDetail;
 };
 
 // Throws a new CInternetException; an error of 0 stands for the calling thread's last error,

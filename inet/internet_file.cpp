@@ -28,6 +28,18 @@ CInternetFile::~CInternetFile() {
     }
 }
 
+std::string CInternetFile::ConnectedAddress() const {
+    if (m_hInternet == nullptr) {
+        return {};
+    }
+    char text[128];
+    DWORD length = sizeof text;
+    if (!InternetQueryOptionA(m_hInternet, INTERNET_OPTION_PEER_ADDRESS, text, &length)) {
+        return {};
+    }
+    return std::string(text, length);
+}
+
 void CInternetFile::Raise(DWORD error) const {
     RaiseInternetError(m_dwContext, error);
 }

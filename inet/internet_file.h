@@ -44,6 +44,9 @@ public:
 
     // Bytes that can be read now without waiting; 0 when closed or unknown.
     virtual DWORD AvailableLength() const;
+    // The server's address as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty when
+    // the file is closed or has not connected yet.
+    std::string ConnectedAddress() const;
 
     HINTERNET GetInternetHandle() const { return m_hInternet; }
     HINTERNET GetConnectionHandle() const { return m_hConnection; }

@@ -2,7 +2,7 @@
 # Checks that every folder of the product includes only from its own layer and the layers
 # below it, and that Qt appears only where windows are made:
 #
-#   app -> ui -> frontend -> bandwidth -> inet -> framework, services -> platform
+#   app -> ui -> frontend -> bandwidth -> history -> inet -> framework, services -> platform
 #   cli -> frontend                       ui, app -> platform/desktop
 #   inet -> platform/internet
 #
@@ -18,11 +18,12 @@ declare -A allowed=(
   [services]="platform services"
   [framework]="platform framework"
   [inet]="platform platform/internet services framework inet"
-  [bandwidth]="platform platform/internet services framework inet bandwidth"
-  [frontend]="platform services framework bandwidth frontend"
-  [cli]="platform services framework bandwidth frontend cli"
-  [ui]="platform platform/desktop services framework bandwidth frontend ui"
-  [app]="platform platform/desktop services framework bandwidth frontend ui app"
+  [history]="platform services framework inet history"
+  [bandwidth]="platform platform/internet services framework inet history bandwidth"
+  [frontend]="platform services framework history bandwidth frontend"
+  [cli]="platform services framework history bandwidth frontend cli"
+  [ui]="platform platform/desktop services framework history bandwidth frontend ui"
+  [app]="platform platform/desktop services framework history bandwidth frontend ui app"
 )
 # Qt headers only here.
 qt_folders=" ui app platform/desktop "

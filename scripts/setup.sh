@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config libgtest-dev
   qt6-base-dev libgl-dev
-  libcurl4-openssl-dev
+  libcurl4-openssl-dev libsqlite3-dev
   nginx-light openssl python3 python3-pyftpdlib
   iproute2 util-linux procps
   desktop-file-utils appstream

@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "bandwidth/request.h"
+#include "bandwidth/test_ending.h"
 #include "frontend/built_in_urls.h"
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"
@@ -233,6 +234,10 @@ void TestDialog::startTest() {
     Request.window = messageWindow_;
     Request.url = url;
     Request.programDirectory = programDirectory_;
+    Request.programName = ApplicationName();
+    // A slot of this test's own: the worker leaves the measurement and the history's word
+    // there before its finished notification.
+    Request.ending = std::make_shared<TestEndingSlot>();
     const bool started = startWorker_(&Request);
     logic_.testStarted();
     showControls();

@@ -6,6 +6,7 @@
 #include "platform/internet/curl_errors.h"
 #include "platform/internet/curl_global.h"
 #include "platform/internet/curl_options.h"
+#include "platform/internet/transfer_error_text.h"
 #include "platform/internet/wininet.h"
 #include "platform/last_error.h"
 
@@ -63,6 +64,7 @@ void CurlTransfer::reset(Protocol protocol, bool keepBody) {
     replies_ = FtpReplyCollector();
     lastProgress_ = {};
     errorText_[0] = '\0';
+    setLastTransferErrorText({});
 }
 
 void CurlTransfer::setTimeouts(const InternetTimeouts& timeouts) {
@@ -178,7 +180,22 @@ void CurlTransfer::pump() {
 }
 
 DWORD CurlTransfer::failure() const {
+    if (result_ != CURLE_OK) {
+        setLastTransferErrorText(errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(result_));
+    }
     return internetErrorFromCurl(result_, errorText_, headers_.redirected());
+}
+
+std::string CurlTransfer::peerAddress() const {
+    const char* ip = nullptr;
+    long port = 0;
+    if (curl_easy_getinfo(easy_, CURLINFO_PRIMARY_IP, &ip) != CURLE_OK || ip == nullptr ||
+        *ip == '\0' || curl_easy_getinfo(easy_, CURLINFO_PRIMARY_PORT, &port) != CURLE_OK) {
+        return {};
+    }
+    const std::string address = ip;
+    const bool v6 = address.find(':') != std::string::npos;
+    return (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
 }
 
 std::int64_t CurlTransfer::contentLength() const {

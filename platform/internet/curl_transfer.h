@@ -6,6 +6,7 @@
 // size of the file. One thread at a time.
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <curl/curl.h>
@@ -53,6 +54,9 @@ public:
     const ResponseHeaders& headers() const { return headers_; }
     // The length libcurl learned (Content-Length, FTP SIZE), -1 when unknown.
     std::int64_t contentLength() const;
+    // The server's address and port as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty
+    // before the transfer has connected.
+    std::string peerAddress() const;
 
 private:
     static size_t onBody(char* data, size_t size, size_t count, void* self);

@@ -9,6 +9,7 @@
 #include "platform/internet/remote_file.h"
 #include "platform/internet/request_url.h"
 #include "platform/internet/session_handle.h"
+#include "platform/internet/transfer_error_text.h"
 #include "platform/internet/wininet.h"
 #include "platform/last_error.h"
 
@@ -59,6 +60,8 @@ HINTERNET InternetOpenA(const char* agent, DWORD accessType, const char* proxy,
 
 HINTERNET InternetOpenUrlA(HINTERNET session, const char* url, const char* headers,
                            DWORD headersLength, DWORD flags, DWORD_PTR context) {
+    // A failure before any transfer has no words of the transfer library's.
+    setLastTransferErrorText({});
     const std::shared_ptr<SessionHandle> owner = findHandleOf<SessionHandle>(session);
     if (!owner) {
         return nullptr;

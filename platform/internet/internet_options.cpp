@@ -3,8 +3,11 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "platform/internet/internet_handle.h"
+#include "platform/internet/remote_file.h"
+#include "platform/internet/transfer_error_text.h"
 #include "platform/internet/wininet.h"
 #include "platform/last_error.h"
 
@@ -28,9 +31,44 @@ BOOL giveDword(DWORD value, void* buffer, DWORD* bufferLength) {
     return TRUE;
 }
 
+// A text and its NUL; the length given back leaves the NUL out, or on a short buffer asks for
+// room for it.
+BOOL giveText(const std::string& text, void* buffer, DWORD* bufferLength) {
+    if (!bufferLength) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    const auto needed = static_cast<DWORD>(text.size() + 1);
+    if (!buffer || *bufferLength < needed) {
+        *bufferLength = needed;
+        return fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    std::memcpy(buffer, text.c_str(), needed);
+    *bufferLength = needed - 1;
+    return TRUE;
+}
+
+BOOL givePeerAddress(HINTERNET handle, void* buffer, DWORD* bufferLength) {
+    const std::shared_ptr<RemoteFile> file = findHandleOf<RemoteFile>(handle);
+    if (!file) {
+        return FALSE;
+    }
+    const std::string address = file->peerAddress();
+    if (address.empty()) {
+        return fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+    }
+    return giveText(address, buffer, bufferLength);
+}
+
 }  // namespace
 
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* bufferLength) {
+    if (option == INTERNET_OPTION_PEER_ADDRESS) {
+        return givePeerAddress(handle, buffer, bufferLength);
+    }
+    if (option == INTERNET_OPTION_TRANSFER_ERROR_TEXT) {
+        return handle ? fail(ERROR_INTERNET_INCORRECT_HANDLE_TYPE)
+                      : giveText(lastTransferErrorText(), buffer, bufferLength);
+    }
     if (option != INTERNET_OPTION_HANDLE_TYPE && option != INTERNET_OPTION_CONNECT_TIMEOUT &&
         option != INTERNET_OPTION_RECEIVE_TIMEOUT) {
         return fail(ERROR_INTERNET_INVALID_OPTION);

@@ -41,6 +41,10 @@ void RemoteFile::close() {
     }
 }
 
+std::string RemoteFile::peerAddress() const {
+    return closed_ ? std::string() : transfer().peerAddress();
+}
+
 DWORD RemoteFile::start() {
     if (closed_) {
         return ERROR_INVALID_HANDLE;

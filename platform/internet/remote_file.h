@@ -36,6 +36,8 @@ public:
     }
     bool isHttp() const { return type() == INTERNET_HANDLE_TYPE_HTTP_REQUEST; }
     const ResponseHeaders& headers() const { return transfer().headers(); }
+    // The server's address as connected; empty before the transfer has connected.
+    std::string peerAddress() const;
     void close() override;
 
 private:

@@ -91,6 +91,15 @@ struct URL_COMPONENTSA {
 constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr DWORD INTERNET_OPTION_HANDLE_TYPE = 9;
+// Options of this stand-in's own, numbered far above the platform's. Both are queried only.
+// The server's address as connected, on a request handle (an HTTP request or an FTP file):
+// "192.0.2.7:80", "[2001:db8::7]:21", NUL-terminated; the length given back leaves out the NUL.
+// ERROR_INTERNET_INCORRECT_HANDLE_STATE until the file's transfer has connected.
+constexpr DWORD INTERNET_OPTION_PEER_ADDRESS = 0x43560001;
+// With a null handle: the transfer library's own text for the calling thread's last failed
+// transfer ("Could not resolve host: nosuch.invalid"), NUL-terminated; empty when the last
+// transfer did not fail. Each new transfer clears it.
+constexpr DWORD INTERNET_OPTION_TRANSFER_ERROR_TEXT = 0x43560002;
 
 // Handle types reported for INTERNET_OPTION_HANDLE_TYPE.
 constexpr DWORD INTERNET_HANDLE_TYPE_INTERNET = 1;

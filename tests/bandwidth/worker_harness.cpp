@@ -39,6 +39,25 @@ WorkerResult RunWorker(const std::string& url, const std::string& programDirecto
     return result;
 }
 
+EndedRun RunWorkerForEnding(const std::string& url, const std::string& programDirectory,
+                            bool allowHttps) {
+    QueueTarget window;
+    TestRequest request;
+    request.window = window.window();
+    request.url = url;
+    request.programDirectory = programDirectory;
+    request.programName = "Corvanite";
+    request.allowHttps = allowHttps;
+    request.ending = std::make_shared<TestEndingSlot>();
+    EndedRun run;
+    std::thread worker([&] { run.returned = TestWorker(&request); });
+    // What the worker left is there when the finished notification is taken.
+    EXPECT_TRUE(window.waitFor(WM_DOWNLOAD_FINISHED, std::chrono::seconds(120)).has_value());
+    run.ending = request.ending->get();
+    worker.join();
+    return run;
+}
+
 namespace {
 
 // Keeps what is posted, takes nothing, and runs a check as the finished notification arrives.

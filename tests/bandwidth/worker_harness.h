@@ -5,9 +5,11 @@
 // checks that every run must pass.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bandwidth/test_ending.h"
 #include "tests/common/queue_target.h"
 
 struct WorkerResult {
@@ -19,6 +21,14 @@ struct WorkerResult {
 // false the window never takes a message, as a window that is busy elsewhere.
 WorkerResult RunWorker(const std::string& url, const std::string& programDirectory,
                        bool takeMessages = true);
+
+// Runs one test as the dialog does and gives the ending it left for the finished notification.
+struct EndedRun {
+    unsigned returned = 0;
+    std::optional<TestEnding> ending;
+};
+EndedRun RunWorkerForEnding(const std::string& url, const std::string& programDirectory,
+                            bool allowHttps = false);
 
 // Runs one test with a window that takes nothing and calls atFinished on the worker's thread
 // the moment the finished notification is posted: what holds then held before it.

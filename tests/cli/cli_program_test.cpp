@@ -95,7 +95,7 @@ TEST_F(ServedFile, AFinishedTestPrintsItsStatusReportBlockAndPreciseFigures) {
     EXPECT_TRUE(testsupport::matchesPattern(saved.data(), saved.size()));
     const std::string report = FromDisk(testsupport::readFile(folder_.file(kReport)));
 
-    // Status, a blank line, the block as appended, then the precise figures.
+    // Status, a blank line, the block as appended, the result line, then the precise figures.
     ASSERT_EQ(exit.out.rfind("Downloading finished.\n\n" + report, 0), 0u) << exit.out;
     EXPECT_NE(report.find("Test URL:       " + url("/f.bin") + "\n"), std::string::npos);
     EXPECT_NE(report.find("Bytes Received: " + std::to_string(kSize) + ".\n"), std::string::npos);
@@ -103,17 +103,24 @@ TEST_F(ServedFile, AFinishedTestPrintsItsStatusReportBlockAndPreciseFigures) {
     std::smatch m;
     ASSERT_TRUE(std::regex_match(
         figures, m,
-        std::regex("Precise figures:\n"
+        std::regex("[0-9.]+ Mbit/s \\([0-9.]+ MB/s\\): [0-9.]+ [kMG]?B in [0-9.]+ m?s, first byte "
+                   "after [0-9.]+ m?s\n"
+                   "Precise figures:\n"
                    "  Bytes received:  (\\d+) bytes\n"
-                   "  Timed interval:  (\\d+\\.\\d{3}) seconds \\(monotonic clock\\)\n"
-                   "  Rate:            (\\d+\\.\\d\\d) kibibytes per second \\(KiB/s\\)\n"
-                   "                   (\\d+\\.\\d\\d) megabits per second \\(Mbit/s\\)\n")))
+                   "  First byte:      (\\d+\\.\\d{3}) seconds after asking for the URL\n"
+                   "  Transfer time:   (\\d+\\.\\d{3}) seconds from the first byte to the last "
+                   "read\n"
+                   "  Total time:      (\\d+\\.\\d{3}) seconds from asking for the URL to the "
+                   "last read \\(monotonic clock\\)\n"
+                   "  Rate:            (\\d+\\.\\d\\d) megabits per second \\(Mbit/s\\)\n"
+                   "                   (\\d+\\.\\d\\d) megabytes per second \\(MB/s\\)\n"
+                   "  Server:          127\\.0\\.0\\.1:\\d+\n")))
         << figures;
     EXPECT_EQ(m[1].str(), std::to_string(kSize));
-    const double kibibytes = std::stod(m[3].str());
-    const double megabits = std::stod(m[4].str());
-    // Both rates come from the same interval: Mbit/s = KiB/s * 1024 * 8 / 1000000.
-    EXPECT_NEAR(megabits, kibibytes * 0.008192, 0.01 + megabits * 1e-4);
+    const double megabits = std::stod(m[5].str());
+    const double megabytes = std::stod(m[6].str());
+    // Both rates come from the same interval.
+    EXPECT_NEAR(megabits, megabytes * 8, 0.05 + megabits * 1e-4);
 
     // Progress went to standard error, in plain lines since it is not a terminal.
     EXPECT_NE(exit.err.find("Testing " + url("/f.bin") + "\nConnecting...\nDownloading...\n"),
@@ -138,8 +145,9 @@ TEST_F(ServedFile, JsonGivesOneObjectWithTheFiguresAndTheirUnits) {
     QStringList keys = json.keys();
     keys.sort();
     EXPECT_EQ(keys.join(",").toStdString(),
-              "bytes,kibibytes_per_second,megabits_per_second,outcome,report,seconds,start_time,"
-              "status,url");
+              "bytes,cause,first_byte_seconds,kibibytes_per_second,megabits_per_second,"
+              "megabytes_per_second,outcome,report,seconds,server_address,start_time,status,"
+              "transfer_seconds,url");
     EXPECT_EQ(json["url"].toString().toStdString(), url("/f.bin"));
     EXPECT_EQ(json["outcome"].toInt(-1), 0);
     EXPECT_EQ(json["status"].toString().toStdString(), "Downloading finished.");
@@ -198,10 +206,14 @@ TEST_P(FailedTest, PrintsTheDialogsStatusTextAndExitsWithTheOutcome) {
         QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
     EXPECT_EQ(object["outcome"].toInt(-1), c.status);
     EXPECT_EQ(object["status"].toString().toStdString(), c.text);
-    for (const char* key :
-         {"bytes", "seconds", "kibibytes_per_second", "megabits_per_second", "report"}) {
+    for (const char* key : {"bytes", "seconds", "kibibytes_per_second", "megabits_per_second",
+                            "megabytes_per_second", "first_byte_seconds", "report"}) {
         EXPECT_TRUE(object[key].isNull()) << key;
     }
+    // Only an URL that could not be opened has a cause to tell.
+    EXPECT_EQ(exit.err.find("HTTP status 404 Not Found") != std::string::npos, c.status == 100)
+        << exit.err;
+    EXPECT_EQ(object["cause"].isNull(), c.status != 100);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         // --help and --version act at once, whatever follows.
         GoodCase{{"--help", "--bogus", "a", "b"}, true, false, false, false, nullptr},
         GoodCase{{"--ver"}, false, true, false, false, nullptr},
-        GoodCase{{"--h"}, true, false, false, false, nullptr}),
+        GoodCase{{"--he"}, true, false, false, false, nullptr}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 struct BadCase {
@@ -80,16 +80,61 @@ TEST_P(BadCommandLine, SaysWhatIsWrongTheGnuWay) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadCommandLine,
-    ::testing::Values(BadCase{{"--bogus"}, "unrecognized option '--bogus'"},
-                      BadCase{{"-x"}, "invalid option -- 'x'"},
-                      BadCase{{"-qx"}, "invalid option -- 'x'"},
-                      BadCase{{"--json=yes"}, "option '--json' doesn't allow an argument"},
-                      BadCase{{"a", "b"}, "extra operand 'b'"},
-                      BadCase{{"--bogus", "--help"}, "unrecognized option '--bogus'"},
-                      BadCase{{"--=x"},
-                              "option '--' is ambiguous; possibilities: '--help' '--version' "
-                              "'--json' '--quiet'"}),
+    ::testing::Values(
+        BadCase{{"--bogus"}, "unrecognized option '--bogus'"},
+        BadCase{{"-x"}, "invalid option -- 'x'"}, BadCase{{"-qx"}, "invalid option -- 'x'"},
+        BadCase{{"--json=yes"}, "option '--json' doesn't allow an argument"},
+        BadCase{{"a", "b"}, "extra operand 'b'"},
+        BadCase{{"--bogus", "--help"}, "unrecognized option '--bogus'"},
+        BadCase{{"--=x"},
+                "option '--' is ambiguous; possibilities: '--help' '--version' "
+                "'--json' '--quiet' '--history' '--csv' '--repeat' '--interval' "
+                "'--discard'"},
+        BadCase{{"--h"}, "option '--h' is ambiguous; possibilities: '--help' '--history'"},
+        BadCase{{"--repeat"}, "option '--repeat' requires an argument"},
+        BadCase{{"--repeat=0"}, "invalid number of tests '0' (1 to 100000000)"},
+        BadCase{{"--repeat", "-3"}, "invalid number of tests '-3' (1 to 100000000)"},
+        BadCase{{"--repeat", "2x"}, "invalid number of tests '2x' (1 to 100000000)"},
+        BadCase{{"--repeat=3", "--interval=-1"}, "invalid interval '-1' (seconds, 0 to 31536000)"},
+        BadCase{{"--repeat=3", "--interval=nan"},
+                "invalid interval 'nan' (seconds, 0 to 31536000)"},
+        BadCase{{"--interval=5"}, "option '--interval' needs '--repeat' with more than one test"},
+        BadCase{{"--csv"}, "option '--csv' needs '--history'"},
+        BadCase{{"--history", "--csv", "--json"},
+                "options '--csv' and '--json' exclude each other"},
+        BadCase{{"--history", "--discard"},
+                "option '--history' runs no test: '--repeat', '--interval' and "
+                "'--discard' do not go with it"},
+        BadCase{{"--history", "a", "b"}, "extra operand 'b'"}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST(CommandLine, ReadsTheSeriesAndHistoryOptions) {
+    struct Case {
+        std::vector<std::string> arguments;
+        unsigned repeat;
+        double interval;
+        bool history;
+        bool csv;
+        bool discard;
+        const char* url;
+    };
+    for (const Case& c : {
+             Case{{"--repeat", "5", "--interval", "2.5", "u"}, 5, 2.5, false, false, false, "u"},
+             Case{{"--rep=3", "--int=0", "--discard"}, 3, 0, false, false, true, nullptr},
+             Case{{"--history"}, 1, 0, true, false, false, nullptr},
+             Case{{"--hi", "--csv", "http://h/a.bin"}, 1, 0, true, true, false, "http://h/a.bin"},
+             Case{{"--history", "--json"}, 1, 0, true, false, false, nullptr},
+         }) {
+        const CliCommandLine line = ParseCommandLine(c.arguments);
+        EXPECT_EQ(line.error, "") << c.arguments.front();
+        EXPECT_EQ(line.options.repeat, c.repeat);
+        EXPECT_EQ(line.options.interval, c.interval);
+        EXPECT_EQ(line.options.history, c.history);
+        EXPECT_EQ(line.options.csv, c.csv);
+        EXPECT_EQ(line.options.discard, c.discard);
+        EXPECT_EQ(line.options.url.value_or("(none)"), c.url ? c.url : "(none)");
+    }
+}
 
 TEST(CliTexts, UsageErrorPointsToHelp) {
     EXPECT_EQ(UsageErrorText("corvanite-cli", "extra operand 'b'"),
@@ -111,7 +156,8 @@ TEST(CliTexts, HelpStartsWithUsageAndListsEveryExitStatus) {
                              "\n  65  ", "\n  70  ", "\n 130  "}) {
         EXPECT_NE(text.find(line), std::string::npos) << line;
     }
-    for (const char* option : {"--help", "--version", "--json", "--quiet"}) {
+    for (const char* option : {"--help", "--version", "--json", "--quiet", "--history", "--csv",
+                               "--repeat=N", "--interval=SECONDS", "--discard", "https://"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
 }

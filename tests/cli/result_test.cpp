@@ -36,7 +36,11 @@ TestResult Finished() {
     result.startTime = "2026-12-08T03:30:05.250+01:00";
     result.bytes = 1048576;
     result.interval = milliseconds(250);
+    result.firstByte = milliseconds(20);
+    result.transfer = milliseconds(230);
     result.report = kBlock;
+    result.resultLine = "33.6 Mbit/s (4.19 MB/s): 1.0 MB in 250 ms, first byte after 20 ms";
+    result.serverAddress = "192.0.2.7:80";
     return result;
 }
 
@@ -61,11 +65,16 @@ TEST(Rates, SecondsAreRoundedToTheMillisecond) {
 TEST(TextResult, AFinishedTestShowsStatusReportAndPreciseFigures) {
     EXPECT_EQ(FormatTextResult(Finished()),
               std::string("Downloading finished.\n\n") + kBlock +
+                  "33.6 Mbit/s (4.19 MB/s): 1.0 MB in 250 ms, first byte after 20 ms\n"
                   "Precise figures:\n"
                   "  Bytes received:  1048576 bytes\n"
-                  "  Timed interval:  0.250 seconds (monotonic clock)\n"
-                  "  Rate:            4096.00 kibibytes per second (KiB/s)\n"
-                  "                   33.55 megabits per second (Mbit/s)\n");
+                  "  First byte:      0.020 seconds after asking for the URL\n"
+                  "  Transfer time:   0.230 seconds from the first byte to the last read\n"
+                  "  Total time:      0.250 seconds from asking for the URL to the last read "
+                  "(monotonic clock)\n"
+                  "  Rate:            33.55 megabits per second (Mbit/s)\n"
+                  "                   4.19 megabytes per second (MB/s)\n"
+                  "  Server:          192.0.2.7:80\n");
 }
 
 TEST(TextResult, AFailedTestShowsOnlyItsStatus) {
@@ -116,8 +125,10 @@ TEST(JsonResult, AFinishedTestHasEveryField) {
     EXPECT_EQ(FormatJsonResult(Finished()),
               "{\"url\":\"http://h/f.bin\",\"outcome\":0,\"status\":\"Downloading finished.\","
               "\"bytes\":1048576,\"seconds\":0.250,\"kibibytes_per_second\":4096.000,"
-              "\"megabits_per_second\":33.554,\"start_time\":\"2026-12-08T03:30:05.250+01:00\","
-              "\"report\":" +
+              "\"megabits_per_second\":33.554,\"megabytes_per_second\":4.194,"
+              "\"first_byte_seconds\":0.020,\"transfer_seconds\":0.230,"
+              "\"server_address\":\"192.0.2.7:80\",\"cause\":null,"
+              "\"start_time\":\"2026-12-08T03:30:05.250+01:00\",\"report\":" +
                   JsonString(kBlock) + "}\n");
 }
 
@@ -130,8 +141,14 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
     EXPECT_EQ(FormatJsonResult(result),
               "{\"url\":\"ftp://h/x.pdf\",\"outcome\":2,\"status\":\"Downloading is broken by "
               "user.\",\"bytes\":null,\"seconds\":null,\"kibibytes_per_second\":null,"
-              "\"megabits_per_second\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\","
-              "\"report\":null}\n");
+              "\"megabits_per_second\":null,\"megabytes_per_second\":null,"
+              "\"first_byte_seconds\":null,\"transfer_seconds\":null,\"server_address\":null,"
+              "\"cause\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\",\"report\":null}\n");
+    result.outcome = 100;
+    result.cause = "the server answered with HTTP status 404 Not Found";
+    EXPECT_NE(FormatJsonResult(result).find(
+                  "\"cause\":\"the server answered with HTTP status 404 Not Found\""),
+              std::string::npos);
 }
 
 class Iso8601Test : public ::testing::Test {

@@ -30,6 +30,7 @@ int FinishedCount(const FaultRun& run);
 void ExpectOneFinished(const FaultRun& run, unsigned outcome);
 
 // The regular files in a directory, with their sizes; other entries are listed with size -1.
+// The history's files (BandWidth_History.db and its log beside it) are left out.
 std::map<std::string, std::int64_t> ListDirectory(const std::string& directory);
 
 // Whether text is nothing but whole report blocks; their count goes to blocks.

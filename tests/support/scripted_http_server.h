@@ -11,6 +11,9 @@
 //   /drop?size=N&after=M           Content-Length N, M bytes, then the connection is reset
 //   /stall?size=N&after=M          Content-Length N, M bytes, then nothing (held open)
 //   /stallheaders                  reads the request and never answers
+//   /paced?first=F&chunk=C&count=N&delay=D&wait=W
+//                                  nothing for W ms, then the headers and F bytes in one send,
+//                                  then N chunks of C bytes, each after D ms
 //   /length?length=L&send=M        Content-Length L (any text, e.g. 6000000000), M bytes, held
 //   /status?code=C                 status C with the body "status C body\n"
 //   /redirect?to=URL[&code=302]    redirect to URL (percent-encode it in the query)

@@ -10,6 +10,7 @@ import socket
 import socketserver
 import struct
 import threading
+import time
 import urllib.parse
 
 PERIOD = 251
@@ -108,6 +109,21 @@ class Handler(socketserver.BaseRequestHandler):
                 self.reset()
                 return
             self.hold()
+        elif path == "/paced":
+            # Nothing for `wait` ms; then the headers and the first F bytes in one send; then
+            # N chunks of C bytes, each after a pause of `delay` ms.
+            first = int(query.get("first", "0"))
+            chunk = int(query.get("chunk", "0"))
+            count = int(query.get("count", "0"))
+            time.sleep(int(query.get("wait", "0")) / 1000.0)
+            head = "HTTP/1.1 200 OK\r\nContent-Length: %d\r\nConnection: close\r\n\r\n" % (
+                first + chunk * count)
+            self.send(head.encode("latin-1") + pattern(0, first))
+            offset = first
+            for _ in range(count):
+                time.sleep(int(query.get("delay", "0")) / 1000.0)
+                self.send(pattern(offset, chunk))
+                offset += chunk
         elif path == "/stallheaders":
             self.hold()
         elif path == "/status":

@@ -1,0 +1,44 @@
+#pragma once
+
+// How a test ended, in full: what the finished notification's outcome cannot carry. The worker
+// puts it in the request's slot before it posts the finished notification, so the window that
+// takes that notification finds it there, and never has to wait for the history.
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "bandwidth/test_measurement.h"
+
+struct TestEnding {
+    unsigned outcome = 0;
+    // The URL as the request gave it.
+    std::string url;
+    // The wall clock when the worker asked to open the URL.
+    std::chrono::system_clock::time_point startedAt{};
+    TestMeasurement measurement;
+    // The server's address as connected ("192.0.2.7:80"); empty when it is not known.
+    std::string serverAddress;
+    // For outcomes 100, 106 and 107: why, in words (the HTTP status, the transfer library's
+    // text, or the file and the system's reason). Empty otherwise.
+    std::string cause;
+    // The file the test created in the program's folder, whole or in part; empty when it
+    // created none.
+    std::string destinationPath;
+    // Whether the test was added to the history; when not, historyProblem tells the user why
+    // and what to do.
+    bool recorded = false;
+    std::string historyProblem;
+};
+
+// Handed over from the worker's thread to the window's; safe from either.
+class TestEndingSlot {
+public:
+    void put(TestEnding ending);
+    // The ending put last; none before the worker has put one.
+    std::optional<TestEnding> get() const;
+
+private:
+    mutable std::mutex lock_;
+    std::optional<TestEnding> ending_;
+};

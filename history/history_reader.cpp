@@ -1,0 +1,143 @@
+#include "history/history_reader.h"
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
+#include <sqlite3.h>
+
+#include "history/history_schema.h"
+#include "history/sqlite_database.h"
+#include "inet/url_password.h"
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 2000;
+
+HistoryRow RowOf(const SqliteStatement& statement) {
+    HistoryRow row;
+    row.id = statement.integer(0);
+    row.startUtc = statement.text(1);
+    row.url = statement.text(2);
+    row.outcome = static_cast<unsigned>(statement.integer(3));
+    row.bytes = static_cast<std::uint64_t>(statement.integer(4));
+    row.firstByteSeconds = statement.real(5);
+    row.transferSeconds = statement.real(6);
+    row.totalSeconds = statement.real(7);
+    row.megabitsPerSecond = statement.real(8);
+    row.serverAddress = statement.text(9);
+    row.program = statement.text(10);
+    row.wholeSeconds = statement.integer(11) != 0;
+    return row;
+}
+
+}  // namespace
+
+HistoryReader::HistoryReader() = default;
+HistoryReader::~HistoryReader() = default;
+
+bool HistoryReader::open(const std::string& path) {
+    path_ = path;
+    db_.reset();
+    problem_.clear();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
+        return true;
+    }
+    auto db = std::make_unique<SqliteDatabase>();
+    if (const int rc = db->open(path, SQLITE_OPEN_READONLY); rc != SQLITE_OK) {
+        db_ = std::move(db);
+        return fail(rc);
+    }
+    sqlite3_busy_timeout(db->handle(), kBusyTimeoutMs);
+    db_ = std::move(db);
+    std::int64_t version = 0;
+    if (const int rc = db_->queryInteger("PRAGMA user_version", version); rc != SQLITE_OK) {
+        return fail(rc);
+    }
+    if (version > kHistorySchemaVersion) {
+        problem_ = "The history " + path + " was written by a newer version of the program " +
+                   "(history version " + std::to_string(version) + "); read it with that version.";
+        db_.reset();
+        return false;
+    }
+    if (version < kHistorySchemaVersion) {
+        db_.reset();  // created, and no test recorded yet
+    }
+    return true;
+}
+
+bool HistoryReader::fail(int rc) {
+    const std::string detail = db_ ? db_->errorText() : sqlite3_errstr(rc);
+    switch (rc & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            problem_ = "The history " + path_ + " is locked by another program (" + detail +
+                       "); try again once it is free.";
+            break;
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            problem_ = "The history " + path_ + " is damaged (" + detail +
+                       "); move it aside, and the next test starts a new one.";
+            break;
+        default:
+            problem_ = "The history " + path_ + " cannot be read (" + detail + ").";
+            break;
+    }
+    db_.reset();
+    return false;
+}
+
+bool HistoryReader::forEach(HistoryOrder order, const std::optional<std::string>& url,
+                            const std::function<void(const HistoryRow&)>& visit) {
+    if (!db_) {
+        return problem_.empty();
+    }
+    const char* direction = order == HistoryOrder::NewestFirst ? "DESC" : "ASC";
+    const std::string sql = std::string("SELECT ") + kHistoryColumns + " FROM tests" +
+                            (url ? " WHERE url = ?1" : "") + " ORDER BY start_utc " + direction +
+                            ", id " + direction;
+    SqliteStatement statement(*db_, sql.c_str());
+    if (statement.prepared() != SQLITE_OK) {
+        return fail(statement.prepared());
+    }
+    if (url) {
+        statement.bindText(1, MaskUrlPassword(*url));
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = statement.step()) == SQLITE_ROW) {
+        visit(RowOf(statement));
+    }
+    return rc == SQLITE_DONE || fail(rc);
+}
+
+std::vector<HistoryRow> HistoryReader::rows(HistoryOrder order,
+                                            const std::optional<std::string>& url) {
+    std::vector<HistoryRow> rows;
+    if (!forEach(order, url, [&rows](const HistoryRow& row) { rows.push_back(row); })) {
+        rows.clear();
+    }
+    return rows;
+}
+
+std::vector<std::string> HistoryReader::urls() {
+    std::vector<std::string> urls;
+    if (!db_) {
+        return urls;
+    }
+    SqliteStatement statement(
+        *db_, "SELECT url FROM tests GROUP BY url ORDER BY MAX(start_utc) DESC, url");
+    if (statement.prepared() != SQLITE_OK) {
+        fail(statement.prepared());
+        return urls;
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = statement.step()) == SQLITE_ROW) {
+        urls.push_back(statement.text(0));
+    }
+    if (rc != SQLITE_DONE) {
+        fail(rc);
+        urls.clear();
+    }
+    return urls;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+// One test as the history keeps it.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct HistoryRow {
+    std::int64_t id = 0;  // given by the history; 0 for a row not yet stored
+    // When the test began, in UTC: "2026-12-08T17:05:09.123Z" (whole seconds ".000" for a row
+    // imported from the report); empty when the report's stamp could not be read.
+    std::string startUtc;
+    std::string url;  // with its password masked
+    unsigned outcome = 0;
+    std::uint64_t bytes = 0;
+    // Seconds; none where the test did not get that far (or, imported, where the report has no
+    // such figure).
+    std::optional<double> firstByteSeconds;
+    std::optional<double> transferSeconds;
+    std::optional<double> totalSeconds;
+    // Megabits (10^6 bits) per second.
+    std::optional<double> megabitsPerSecond;
+    std::string serverAddress;  // "192.0.2.7:80"; empty when not known
+    std::string program;        // which program ran it; empty when not known
+    // Imported from the report: whole-second figures only (the total time is the report's
+    // elapsed seconds, the rate made of them).
+    bool wholeSeconds = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+// The history's tables, and the version number (PRAGMA user_version) that names them. A
+// history of a higher version was made by a newer program: it is read by no one here and
+// written by no one here.
+inline constexpr int kHistorySchemaVersion = 1;
+
+// One row per test. Times in seconds, the rate in megabits (10^6 bits) per second; NULL where
+// the test did not get that far. whole_seconds: 1 for a row imported from the report.
+inline constexpr const char* kHistorySchema =
+    "CREATE TABLE IF NOT EXISTS tests ("
+    " id INTEGER PRIMARY KEY,"
+    " start_utc TEXT NOT NULL,"
+    " url TEXT NOT NULL,"
+    " outcome INTEGER NOT NULL,"
+    " bytes INTEGER NOT NULL,"
+    " first_byte_s REAL,"
+    " transfer_s REAL,"
+    " total_s REAL,"
+    " rate_mbit_s REAL,"
+    " server_address TEXT,"
+    " program TEXT,"
+    " whole_seconds INTEGER NOT NULL DEFAULT 0);"
+    "CREATE INDEX IF NOT EXISTS tests_by_start ON tests(start_utc, id);"
+    "CREATE INDEX IF NOT EXISTS tests_by_url ON tests(url, start_utc, id);";
+
+// The columns every reader selects, in HistoryRow's order.
+inline constexpr const char* kHistoryColumns =
+    "id, start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s, rate_mbit_s,"
+    " server_address, program, whole_seconds";

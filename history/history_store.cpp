@@ -1,0 +1,199 @@
+#include "history/history_store.h"
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#include <sys/stat.h>
+
+#include <sqlite3.h>
+
+#include "history/history_schema.h"
+#include "history/report_import.h"
+#include "history/sqlite_database.h"
+#include "inet/url_password.h"
+
+namespace {
+
+// Long enough for another writer's transaction, even one that imports a long report.
+constexpr int kBusyTimeoutMs = 2000;
+
+std::string Problem(const std::string& path, const std::string& reason, const std::string& advice) {
+    return "Test results are not being added to the history " + path + ": " + reason + ". " +
+           advice + " The report is written as before.";
+}
+
+std::string ProblemOf(const std::string& path, int rc, const std::string& detail) {
+    switch (rc & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return Problem(path, "another program holds it locked (" + detail + ")",
+                           "Close the program that uses it; the next tests are recorded once it "
+                           "is free.");
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+        case SQLITE_CANTOPEN:
+            return Problem(path, "it cannot be written (" + detail + ")",
+                           "Make the file and its folder writable to record tests again.");
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return Problem(path, "it is damaged (" + detail + ")",
+                           "Move it aside; the next test starts a new history.");
+        case SQLITE_IOERR:
+            return Problem(path, "reading or writing it failed (" + detail + ")",
+                           "Check the disk, and that the file and its folder are writable.");
+        case SQLITE_FULL:
+            return Problem(path, "the disk is full (" + detail + ")",
+                           "Free some space to record tests again.");
+        default:
+            return Problem(path, detail, "Check the file and its folder.");
+    }
+}
+
+std::string ReadReport(const ReportToImport& report) {
+    std::ifstream in(report.path, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string whole = text.str();
+    if (report.upTo && *report.upTo < whole.size()) {
+        whole.resize(static_cast<std::size_t>(*report.upTo));
+    }
+    return whole;
+}
+
+constexpr const char* kInsert =
+    "INSERT INTO tests (start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s,"
+    " rate_mbit_s, server_address, program, whole_seconds)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)";
+
+int Insert(SqliteStatement& insert, const HistoryRow& row) {
+    insert.reset();
+    insert.bindText(1, row.startUtc);
+    insert.bindText(2, MaskUrlPassword(row.url));
+    insert.bindInteger(3, row.outcome);
+    insert.bindInteger(4, static_cast<std::int64_t>(row.bytes));
+    insert.bindReal(5, row.firstByteSeconds);
+    insert.bindReal(6, row.transferSeconds);
+    insert.bindReal(7, row.totalSeconds);
+    insert.bindReal(8, row.megabitsPerSecond);
+    insert.bindText(9, row.serverAddress);
+    insert.bindText(10, row.program);
+    insert.bindInteger(11, row.wholeSeconds ? 1 : 0);
+    const int rc = insert.step();
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+// Creates the tables and imports the report; inside the caller's transaction.
+int Create(SqliteDatabase& db, const ReportToImport& report) {
+    if (const int rc = db.exec(kHistorySchema); rc != SQLITE_OK) {
+        return rc;
+    }
+    SqliteStatement insert(db, kInsert);
+    if (insert.prepared() != SQLITE_OK) {
+        return insert.prepared();
+    }
+    for (const HistoryRow& row : RowsOfReport(ReadReport(report))) {
+        if (const int rc = Insert(insert, row); rc != SQLITE_OK) {
+            return rc;
+        }
+    }
+    const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
+    return db.exec(version.c_str());
+}
+
+class Recording {
+public:
+    Recording(const std::string& path) : path_(path) {}
+
+    HistoryWrite run(const HistoryRow* row, const ReportToImport& report);
+
+private:
+    HistoryWrite failed(int rc) { return {false, ProblemOf(path_, rc, db_.errorText())}; }
+
+    const std::string& path_;
+    SqliteDatabase db_;
+};
+
+HistoryWrite Recording::run(const HistoryRow* row, const ReportToImport& report) {
+    if (const int rc = db_.open(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        rc != SQLITE_OK) {
+        return failed(rc);
+    }
+    sqlite3_busy_timeout(db_.handle(), kBusyTimeoutMs);
+    // The log is folded into the file when it has grown, not each time a test closes the
+    // history: that would wait for the disk at the end of every test.
+    sqlite3_db_config(db_.handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    if (sqlite3_db_readonly(db_.handle(), "main") == 1) {
+        return {false, ProblemOf(path_, SQLITE_READONLY, "read-only file")};
+    }
+    // The write-ahead log lets readers go on while a test is recorded; a commit then reaches
+    // the log before it returns, so a killed process loses nothing it committed.
+    // Turning a new file to the log needs it alone for a moment, and SQLite does not wait for
+    // that by itself: another writer creating it at the same time is waited for here.
+    const auto giveUp =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    int rc = db_.exec("PRAGMA journal_mode = WAL");
+    while ((rc & 0xFF) == SQLITE_BUSY && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        rc = db_.exec("PRAGMA journal_mode = WAL");
+    }
+    if (rc == SQLITE_OK) {
+        rc = db_.exec("PRAGMA synchronous = NORMAL");
+    }
+    if (rc != SQLITE_OK) {
+        return failed(rc);
+    }
+    if (rc = db_.exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) {
+        return failed(rc);
+    }
+    std::int64_t version = 0;
+    rc = db_.queryInteger("PRAGMA user_version", version);
+    if (rc == SQLITE_OK && version > kHistorySchemaVersion) {
+        db_.exec("ROLLBACK");
+        return {false, Problem(path_,
+                               "it was written by a newer version of the program (history "
+                               "version " +
+                                   std::to_string(version) + ")",
+                               "Record with that version, or move the file aside to start a new "
+                               "history.")};
+    }
+    if (rc == SQLITE_OK && version < kHistorySchemaVersion) {
+        rc = Create(db_, report);
+    }
+    if (rc == SQLITE_OK && row != nullptr) {
+        SqliteStatement insert(db_, kInsert);
+        rc = insert.prepared() == SQLITE_OK ? Insert(insert, *row) : insert.prepared();
+    }
+    if (rc == SQLITE_OK) {
+        rc = db_.exec("COMMIT");
+    }
+    if (rc != SQLITE_OK) {
+        HistoryWrite result = failed(rc);
+        db_.exec("ROLLBACK");
+        return result;
+    }
+    return {true, {}};
+}
+
+}  // namespace
+
+HistoryWrite RecordInHistory(const std::string& historyPath, const HistoryRow& row,
+                             const ReportToImport& report) {
+    Recording recording(historyPath);
+    return recording.run(&row, report);
+}
+
+HistoryWrite CreateHistory(const std::string& historyPath, const ReportToImport& report) {
+    struct stat status {};
+    if (::stat(historyPath.c_str(), &status) == 0) {
+        return {true, {}};
+    }
+    Recording recording(historyPath);
+    return recording.run(nullptr, report);
+}

@@ -1,0 +1,116 @@
+// The lines a person reads about a test: one set of figures, one way of writing them.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "bandwidth/request.h"
+#include "bandwidth/test_ending.h"
+#include "frontend/history_notice.h"
+#include "frontend/result_line.h"
+#include "history/history_row.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+struct ResultCase {
+    ResultFigures figures;
+    const char* line;
+};
+
+class ResultLine : public ::testing::TestWithParam<ResultCase> {};
+
+TEST_P(ResultLine, IsWrittenInDecimalUnits) {
+    EXPECT_EQ(FormatResultLine(GetParam().figures), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ResultLine,
+    ::testing::Values(
+        ResultCase{{100000000, 8.5, 0.023, 100000000 * 8 / 1e6 / 8.5},
+                   "94.1 Mbit/s (11.8 MB/s): 100.0 MB in 8.50 s, first byte after 23 ms"},
+        ResultCase{{1073741824, 1.25, 0.0004, 1073741824.0 * 8 / 1e6 / 1.25},
+                   "6871.9 Mbit/s (859.0 MB/s): 1.07 GB in 1.25 s, first byte after 0 ms"},
+        ResultCase{{999, 0.5, 0.4, 999 * 8 / 1e6 / 0.5},
+                   "0.02 Mbit/s (0.00 MB/s): 999 B in 500 ms, first byte after 400 ms"},
+        ResultCase{{999949, 2.0, 1.5, 3.999796},
+                   "4.00 Mbit/s (0.50 MB/s): 999.9 kB in 2.00 s, "
+                   "first byte after 1.50 s"},
+        ResultCase{{999950, 0.9996, 0.1, 8.0},
+                   "8.00 Mbit/s (1.00 MB/s): 1.0 MB in 1.00 s, "
+                   "first byte after 100 ms"},
+        // An empty file: no first byte; no total time: no rate.
+        ResultCase{{0, 0.012, std::nullopt, 0.0}, "0.00 Mbit/s (0.00 MB/s): 0 B in 12 ms"},
+        ResultCase{{5000, std::nullopt, std::nullopt, std::nullopt}, "5.0 kB"}));
+
+TEST(ResultLine, OfAnEndingAndOfItsHistoryRowAreTheSame) {
+    TestEnding ending;
+    ending.outcome = OutcomeFinished;
+    ending.measurement.bytes = 123456789;
+    ending.measurement.firstByte = milliseconds(37);
+    ending.measurement.lastRead = milliseconds(10437);
+    HistoryRow row;
+    row.bytes = ending.measurement.bytes;
+    row.firstByteSeconds = TimeToFirstByteSeconds(ending.measurement);
+    row.totalSeconds = TotalSeconds(ending.measurement);
+    row.megabitsPerSecond = RateMegabitsPerSecond(ending.measurement);
+    EXPECT_EQ(FormatResultLine(ending),
+              "94.6 Mbit/s (11.8 MB/s): 123.5 MB in 10.44 s, first byte after 37 ms");
+    EXPECT_EQ(FormatResultLine(FiguresOf(row)), FormatResultLine(ending));
+
+    // Only a finished test has a result line.
+    for (const unsigned outcome : {1u, 2u, 100u, 106u}) {
+        ending.outcome = outcome;
+        EXPECT_EQ(FormatResultLine(ending), "") << outcome;
+    }
+}
+
+TEST(Measurement, TheRateIsTakenOverTheTotalTime) {
+    TestMeasurement m;
+    m.bytes = 1000000;
+    EXPECT_FALSE(RateMegabitsPerSecond(m).has_value()) << "no read, no rate";
+    m.lastRead = milliseconds(2000);
+    EXPECT_FALSE(TimeToFirstByteSeconds(m).has_value());
+    EXPECT_FALSE(TransferSeconds(m).has_value());
+    EXPECT_DOUBLE_EQ(RateMegabitsPerSecond(m).value(), 4.0);
+    m.firstByte = milliseconds(1500);
+    // The half second before the first byte counts: bytes that came with it came in it.
+    EXPECT_DOUBLE_EQ(RateMegabitsPerSecond(m).value(), 4.0);
+    EXPECT_DOUBLE_EQ(TransferSeconds(m).value(), 0.5);
+    m.lastRead = milliseconds(0);
+    EXPECT_FALSE(RateMegabitsPerSecond(m).has_value());
+}
+
+struct LiveCase {
+    LiveFigures figures;
+    const char* line;
+};
+
+class LiveLine : public ::testing::TestWithParam<LiveCase> {};
+
+TEST_P(LiveLine, ShowsReceivedRateAndTimeLeft) {
+    EXPECT_EQ(FormatLiveLine(GetParam().figures), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LiveLine,
+    ::testing::Values(
+        LiveCase{{42000000, 100000000, 11764705.9}, "42.0 MB of 100.0 MB, 94.1 Mbit/s, 0:05 left"},
+        LiveCase{{0, 100000000, std::nullopt}, "0 B of 100.0 MB, -- Mbit/s"},
+        LiveCase{{5000, std::nullopt, 1000.0}, "5.0 kB, 0.01 Mbit/s"},
+        LiveCase{{100, 100, 10.0}, "100 B of 100 B, 0.00 Mbit/s"},
+        LiveCase{{0, 3730000000, 1000000.0}, "0 B of 3.73 GB, 8.00 Mbit/s, 1:02:10 left"}));
+
+TEST(HistoryNotice, TellsTheFirstProblemOnly) {
+    HistoryNotice notice;
+    TestEnding recorded;
+    recorded.recorded = true;
+    EXPECT_FALSE(notice.take(recorded).has_value());
+    TestEnding skipped;
+    skipped.historyProblem = "the history is locked";
+    EXPECT_EQ(notice.take(skipped).value_or(""), "the history is locked");
+    EXPECT_FALSE(notice.take(skipped).has_value());
+    EXPECT_FALSE(notice.take(recorded).has_value());
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// The history store and its reader: created with the report's earlier blocks, rows read back in
+// either order and by URL, and files it cannot use told in words.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "history/history_reader.h"
+#include "history/history_store.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+
+using namespace testsupport;
+
+namespace {
+
+std::string Block(const std::string& url) {
+    return "Test DateTime:  2026-12-08 03:30:05\r\nTest URL:       " + url +
+           "\r\nBytes Received: 1000.\r\nSeconds Spaned: 1\r\nBand Width:     x\r\n";
+}
+
+HistoryRow Row(const std::string& start, const std::string& url, unsigned outcome = 0) {
+    HistoryRow row;
+    row.startUtc = start;
+    row.url = url;
+    row.outcome = outcome;
+    row.bytes = 4096;
+    row.firstByteSeconds = 0.25;
+    row.transferSeconds = 0.5;
+    row.totalSeconds = 0.75;
+    row.megabitsPerSecond = 4096 * 8 / 1e6 / 0.75;
+    row.serverAddress = "127.0.0.1:80";
+    row.program = "corvanite-cli";
+    return row;
+}
+
+class HistoryStore : public ::testing::Test {
+protected:
+    std::string history() const { return dir.file(HistoryFileName); }
+    std::string report() const { return dir.file("BandWidth_TestRpt.txt"); }
+
+    HistoryWrite record(const HistoryRow& row) {
+        return RecordInHistory(history(), row, {report(), {}});
+    }
+
+    std::vector<HistoryRow> rows(HistoryOrder order = HistoryOrder::OldestFirst,
+                                 std::optional<std::string> url = std::nullopt) {
+        HistoryReader reader;
+        EXPECT_TRUE(reader.open(history())) << reader.problem();
+        return reader.rows(order, url);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(HistoryStore, ANewHistoryBeginsWithTheReportsEarlierBlocksOnly) {
+    const std::string earlier = Block("http://h/one.bin") + Block("http://h/two.bin");
+    // The block of the test being recorded is already in the report: it is not imported.
+    writeFile(report(), earlier + Block("http://h/three.bin"));
+    const HistoryWrite written =
+        RecordInHistory(history(), Row("2026-12-08T04:00:00.000Z", "http://h/three.bin"),
+                        {report(), earlier.size()});
+    ASSERT_TRUE(written.recorded) << written.problem;
+
+    const auto all = rows();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].url, "http://h/one.bin");
+    EXPECT_TRUE(all[0].wholeSeconds);
+    EXPECT_EQ(all[1].url, "http://h/two.bin");
+    EXPECT_EQ(all[2].url, "http://h/three.bin");
+    EXPECT_FALSE(all[2].wholeSeconds);
+    EXPECT_EQ(all[2].firstByteSeconds, 0.25);
+    EXPECT_EQ(all[2].serverAddress, "127.0.0.1:80");
+
+    // Only once: the next test adds itself alone.
+    ASSERT_TRUE(record(Row("2026-12-08T05:00:00.000Z", "http://h/four.bin")).recorded);
+    EXPECT_EQ(rows().size(), 4u);
+}
+
+TEST_F(HistoryStore, CreatedBeforeATestWithTheWholeReportAndOnlyOnce) {
+    writeFile(report(), Block("http://h/one.bin") + Block("http://h/two.bin"));
+    ASSERT_TRUE(CreateHistory(history(), {report(), {}}).recorded);
+    EXPECT_EQ(rows().size(), 2u);
+    // There already: left alone, the report not read again.
+    writeFile(report(), Block("http://h/three.bin"));
+    ASSERT_TRUE(CreateHistory(history(), {report(), {}}).recorded);
+    ASSERT_TRUE(record(Row("2026-12-08T04:00:00.000Z", "http://h/three.bin")).recorded);
+    const auto all = rows();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[2].url, "http://h/three.bin");
+    EXPECT_FALSE(all[2].wholeSeconds);
+}
+
+TEST_F(HistoryStore, AMissingReportGivesAHistoryOfTheTestAlone) {
+    ASSERT_TRUE(record(Row("2026-12-08T04:00:00.000Z", "http://h/a.bin", 100)).recorded);
+    const auto all = rows();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].outcome, 100u);
+    EXPECT_FALSE(std::filesystem::exists(report()));
+}
+
+TEST_F(HistoryStore, KeepsNoPassword) {
+    ASSERT_TRUE(record(Row("2026-12-08T04:00:00.000Z", "ftp://me:secret@h/a.bin")).recorded);
+    const std::string wal = history() + "-wal";
+    const std::string raw =
+        readFile(history()) + (std::filesystem::exists(wal) ? readFile(wal) : std::string());
+    EXPECT_EQ(raw.find("secret"), std::string::npos);
+    EXPECT_EQ(rows()[0].url, "ftp://me:****@h/a.bin");
+    // Asked for with the password, found by the masked URL.
+    EXPECT_EQ(rows(HistoryOrder::NewestFirst, "ftp://me:secret@h/a.bin").size(), 1u);
+}
+
+TEST_F(HistoryStore, ReadsInEitherOrderByUrlAndListsTheUrls) {
+    for (const auto& [start, url] : std::vector<std::pair<std::string, std::string>>{
+             {"2026-12-08T04:00:00.000Z", "http://h/a.bin"},
+             {"2026-12-08T06:00:00.000Z", "http://h/b.bin"},
+             {"2026-12-08T05:00:00.000Z", "http://h/a.bin"},
+             {"2026-12-08T05:30:00.000Z", "http://h/c.bin"}}) {
+        ASSERT_TRUE(record(Row(start, url)).recorded);
+    }
+    const auto newest = rows(HistoryOrder::NewestFirst);
+    ASSERT_EQ(newest.size(), 4u);
+    EXPECT_EQ(newest[0].url, "http://h/b.bin");
+    EXPECT_EQ(newest[1].url, "http://h/c.bin");
+    EXPECT_EQ(newest[3].startUtc, "2026-12-08T04:00:00.000Z");
+    const auto oldest = rows(HistoryOrder::OldestFirst);
+    EXPECT_EQ(oldest[0].url, "http://h/a.bin");
+    EXPECT_EQ(oldest[3].url, "http://h/b.bin");
+
+    const auto a = rows(HistoryOrder::OldestFirst, "http://h/a.bin");
+    ASSERT_EQ(a.size(), 2u);
+    EXPECT_LT(a[0].startUtc, a[1].startUtc);
+    EXPECT_TRUE(rows(HistoryOrder::OldestFirst, "http://h/none.bin").empty());
+
+    HistoryReader reader;
+    ASSERT_TRUE(reader.open(history()));
+    EXPECT_EQ(reader.urls(),
+              (std::vector<std::string>{"http://h/b.bin", "http://h/c.bin", "http://h/a.bin"}));
+}
+
+TEST_F(HistoryStore, AMissingHistoryReadsAsEmpty) {
+    HistoryReader reader;
+    ASSERT_TRUE(reader.open(history())) << reader.problem();
+    EXPECT_TRUE(reader.rows(HistoryOrder::NewestFirst).empty());
+    EXPECT_TRUE(reader.urls().empty());
+    EXPECT_FALSE(std::filesystem::exists(history())) << "reading creates nothing";
+}
+
+struct Unreadable {
+    const char* name;
+    const char* content;  // null: a history of a newer version
+    const char* problem;
+};
+
+class UnreadableHistory : public ::testing::TestWithParam<Unreadable> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(UnreadableHistory, IsToldInWordsAndReadAsNothing) {
+    const std::string path = dir.file(HistoryFileName);
+    if (GetParam().content != nullptr) {
+        writeFile(path, GetParam().content);
+    } else {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_exec(db, "PRAGMA user_version = 7", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    HistoryReader reader;
+    EXPECT_FALSE(reader.open(path));
+    EXPECT_NE(reader.problem().find(GetParam().problem), std::string::npos) << reader.problem();
+    EXPECT_NE(reader.problem().find(path), std::string::npos);
+    EXPECT_TRUE(reader.rows(HistoryOrder::NewestFirst).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UnreadableHistory,
+                         ::testing::Values(Unreadable{"NotADatabase",
+                                                      "this is not a database, not even close; "
+                                                      "long enough to be taken for a header.......",
+                                                      "damaged"},
+                                           Unreadable{"Newer", nullptr, "newer version"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
