@@ -133,8 +133,12 @@ TEST(Install, CompletesTheCliOptionsAndTheUrlsOfItsList) {
         Offers offers;
     } table[] = {
         {"corvanite-cli --j", {"--json"}},
-        {"corvanite-cli -", {"--help", "--json", "--quiet", "--version"}},
+        {"corvanite-cli -",
+         {"--csv", "--discard", "--help", "--history", "--interval=", "--json", "--quiet",
+          "--repeat=", "--version"}},
+        {"corvanite-cli --h", {"--help", "--history"}},
         {"corvanite-cli --version ", {}},
+        {"corvanite-cli --repeat=", {}},
         // Bash replaces only what follows the last colon.
         {"corvanite-cli http:", {"//127.0.0.1/a.bin", "//127.0.0.1/b.bin"}},
         {"corvanite-cli http://127.0.0.1/b", {"//127.0.0.1/b.bin"}},
