@@ -55,7 +55,11 @@ std::string DefaultSaveFileChooser(QWidget* parent, const std::string& suggested
 
 // The time axis labels what tells its ticks apart.
 QString TimeFormat(double spanMilliseconds) {
-    constexpr double Day = 24.0 * 3600 * 1000;
+    constexpr double Hour = 3600.0 * 1000;
+    constexpr double Day = 24 * Hour;
+    if (spanMilliseconds <= Hour) {
+        return QStringLiteral("HH:mm:ss");
+    }
     if (spanMilliseconds <= 2 * Day) {
         return QStringLiteral("MMM d HH:mm");
     }
@@ -125,8 +129,10 @@ ResultsWindow::ResultsWindow(std::string historyPath, std::string exportFolder, 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(chartArea_);
     splitter->addWidget(table_);
+    // Three fifths for the chart, from the start and as the window grows.
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    splitter->setSizes({300, 200});
     splitter->setChildrenCollapsible(false);
 
     note_ = new QLabel(QStringLiteral("* imported from the report: whole seconds only"), this);
@@ -378,7 +384,7 @@ void ResultsWindow::setColumnWidths() {
         table_->setColumnWidth(column, metrics.horizontalAdvance(sample) + padding);
     };
     fit(HistoryTableModel::StartColumn, QStringLiteral("8888-88-88 88:88:88"));
-    fit(HistoryTableModel::UrlColumn, QString(44, QLatin1Char('x')));
+    fit(HistoryTableModel::UrlColumn, QString(36, QLatin1Char('x')));
     fit(HistoryTableModel::OutcomeColumn, QStringLiteral("Downloading finished."));
     fit(HistoryTableModel::SizeColumn, QStringLiteral("888.8 MB"));
     fit(HistoryTableModel::FirstByteColumn, QStringLiteral("First byte"));
