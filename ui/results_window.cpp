@@ -36,8 +36,9 @@
 
 namespace {
 
-// About one bucket per pixel across a wide chart: each line keeps at most twice as many points.
-constexpr int ChartBuckets = 600;
+// A bucket for every two or three pixels across a wide chart; each line keeps at most twice
+// as many points, which is all a line of that width can show.
+constexpr int ChartBuckets = 300;
 // A line of more points than this is drawn without its point markers, which would only blot it.
 constexpr qsizetype MarkerLimit = 200;
 constexpr const char* CsvFileName = "BandWidth_History.csv";
