@@ -228,7 +228,9 @@ void ResultsWindow::showSnapshot(HistorySnapshot snapshot) {
         urlFilter_->addItem(QStringLiteral("All URLs"));
         int index = 0;
         for (const std::string& url : snapshot.rows->urls()) {
-            urlFilter_->addItem(Text(url));
+            // The URL's own bytes ride along, so that filtering needs no round trip through
+            // the shown text.
+            urlFilter_->addItem(Text(url), QByteArray::fromStdString(url));
             if (selected && url == *selected) {
                 index = urlFilter_->count() - 1;
             }
@@ -268,7 +270,7 @@ void ResultsWindow::filterChanged() {
     const int index = urlFilter_->currentIndex();
     std::optional<std::string> url;
     if (index > 0) {
-        url = urlFilter_->itemText(index).toLocal8Bit().toStdString();
+        url = urlFilter_->itemData(index).toByteArray().toStdString();
     }
     tableModel_->setUrlFilter(std::move(url));
     note_->setVisible(tableModel_->wholeSecondsInView());
@@ -373,9 +375,10 @@ void ResultsWindow::exportCsv() {
                     ApplicationName(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    exported_->setText(QStringLiteral("%1 tests exported to %2")
-                           .arg(static_cast<qulonglong>(rows.size()))
-                           .arg(Text(path)));
+    const QString count =
+        rows.size() == 1 ? QStringLiteral("1 test")
+                         : QStringLiteral("%1 tests").arg(static_cast<qulonglong>(rows.size()));
+    exported_->setText(count + QStringLiteral(" exported to ") + Text(path));
 }
 
 void ResultsWindow::setColumnWidths() {
