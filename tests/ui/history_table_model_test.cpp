@@ -137,15 +137,6 @@ TEST(HistoryTable, FiltersByUrl) {
     }
 }
 
-TEST(HistoryTable, WithoutRowsIsEmpty) {
-    Model model;
-    EXPECT_EQ(model.rowCount(), 0);
-    model.setRows(Sample());
-    model.setRows(nullptr);
-    EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_TRUE(model.rowsInView().empty());
-}
-
 TEST(RateSeries, OneLinePerUrlOfItsFinishedTestsOldestFirst) {
     const std::vector<RateSeries> series = BuildRateSeries(*Sample(), 300);
     ASSERT_EQ(series.size(), 2u);

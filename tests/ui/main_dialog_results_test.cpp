@@ -101,17 +101,6 @@ TEST_F(DialogResults, TheLineFollowsEachTest) {
     EXPECT_EQ(result(), "");
 }
 
-TEST_F(DialogResults, TheLineKeepsToTheFreeBandAndIsNoControl) {
-    open();
-    QWidget* line = control("result");
-    EXPECT_GT(line->geometry().top(), control("progress")->geometry().bottom());
-    EXPECT_LT(line->geometry().bottom(), control("viewReport")->geometry().top());
-    EXPECT_EQ(line->geometry().left(), control("progress")->geometry().left());
-    EXPECT_EQ(line->geometry().width(), control("progress")->geometry().width());
-    EXPECT_FALSE(line->property("controlId").isValid());
-    EXPECT_EQ(line->focusPolicy(), Qt::NoFocus);
-}
-
 TEST_F(DialogResults, TheWindowMenuOffersResultsJustBeforeTheAboutItem) {
     TestDialog& dialog = open();
     const QList<QAction*> actions = dialog.windowMenu()->actions();

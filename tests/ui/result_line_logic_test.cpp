@@ -200,14 +200,4 @@ TEST_F(ResultLine, FailuresAndCancelsLeaveItEmpty) {
     }
 }
 
-TEST_F(ResultLine, ANewTestEmptiesTheResult) {
-    line_.testFinished(OutcomeFinished, Finished());
-    line_.redraw(at(0));
-    ASSERT_TRUE(line_.showsResult());
-
-    line_.testStarting();
-    EXPECT_EQ(line_.redraw(at(10)), "");
-    EXPECT_FALSE(line_.showsResult());
-}
-
 }  // namespace

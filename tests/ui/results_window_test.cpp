@@ -156,18 +156,6 @@ TEST_F(Results, TheFilterShowsOneUrlAndKeepsItOverARefresh) {
     EXPECT_EQ(window.chartedUrls(), (std::vector<std::string>{A, B}));
 }
 
-TEST_F(Results, AUrlWithoutAFinishedTestSaysSoInPlaceOfTheChart) {
-    record("2026-12-08T10:00:00.000Z", A, 0, 90.0);
-    record("2026-12-08T11:00:00.000Z", B, 103, std::nullopt);
-    open();
-    child<QComboBox>("urlFilter")->setCurrentIndex(1);
-    EXPECT_EQ(window_->tableModel().rowCount(), 1);
-    EXPECT_TRUE(window_->chartedUrls().empty());
-    EXPECT_TRUE(child("message")->isVisible());
-    EXPECT_EQ(child<QLabel>("message")->text().toStdString(),
-              "No finished test to chart: the tests in view have no rate.");
-}
-
 TEST_F(Results, WithoutAHistoryTellWhereTestsComeFrom) {
     open();
     EXPECT_EQ(window_->tableModel().rowCount(), 0);
