@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config libgtest-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-charts-dev libgl-dev
+  libqt6opengl6-dev  # Qt Charts' CMake package looks for Qt OpenGL's, which Debian keeps apart
   libcurl4-openssl-dev libsqlite3-dev
   nginx-light openssl python3 python3-pyftpdlib
   iproute2 util-linux procps

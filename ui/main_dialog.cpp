@@ -1,6 +1,8 @@
 #include "ui/main_dialog.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include <QComboBox>
@@ -11,6 +13,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include "bandwidth/request.h"
 #include "bandwidth/test_ending.h"
@@ -18,6 +21,7 @@
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"
 #include "frontend/working_folder.h"
+#include "history/history_store.h"
 #include "platform/desktop/qt_message_target.h"
 #include "platform/desktop/shell.h"
 #include "platform/message_box.h"
@@ -26,6 +30,8 @@
 #include "ui/app_icon.h"
 #include "ui/dialog_units.h"
 #include "ui/resource_ids.h"
+#include "ui/result_line_label.h"
+#include "ui/results_window.h"
 
 namespace {
 
@@ -37,6 +43,10 @@ constexpr const char* ReportFileName = "BandWidth_TestRpt.txt";
 // space above the progress bar (at 113), two lines and the room that the font's own line
 // spacing may add to them.
 constexpr int StatusLineHeight = 20;
+// The result line in the free band between the progress bar (ending at 133) and the buttons
+// (at 167): one line, and room for a second should a long figure wrap.
+constexpr int ResultLineTop = 137;
+constexpr int ResultLineHeight = 20;
 // The URL box's dropped list: the 64 of its 78 units below the edit field, eight lines of text.
 constexpr int DroppedListLines = (78 - 14) / 8;
 // Results of the modal run: the Close button, or a confirmed exit.
@@ -150,6 +160,15 @@ void TestDialog::createControls() {
                           IDC_VIEW_REPORT, units, QRect(88, 167, 50, 14));
     cancel_ = Control(new QPushButton(QStringLiteral("Cancel"), this), "cancel", IDC_CANCEL_TEST,
                       units, QRect(180, 167, 50, 14));
+    // Not a control of the template: no id, no tab stop, never in the way of one.
+    result_ = new ResultLineLabel(this);
+    result_->setObjectName(QStringLiteral("result"));
+    result_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    result_->setWordWrap(true);
+    result_->setGeometry(units.rect(39, ResultLineTop, 239, ResultLineHeight));
+    resultTimer_ = new QTimer(this);
+    resultTimer_->setSingleShot(true);
+    resultTimer_->setTimerType(Qt::PreciseTimer);
 
     setTabOrder(close_, test_);
     setTabOrder(test_, url_);
@@ -162,6 +181,8 @@ void TestDialog::createControls() {
     connect(test_, &QPushButton::clicked, this, &TestDialog::startTest);
     connect(cancel_, &QPushButton::clicked, this, &TestDialog::confirmCancel);
     connect(viewReport_, &QPushButton::clicked, this, &TestDialog::openReport);
+    connect(result_, &ResultLineLabel::clicked, this, &TestDialog::openResults);
+    connect(resultTimer_, &QTimer::timeout, this, &TestDialog::drawResultLine);
 }
 
 void TestDialog::createWindowMenu() {
@@ -173,12 +194,16 @@ void TestDialog::createWindowMenu() {
         // A dialog of fixed size can be neither sized nor maximised.
         action->setEnabled(enabled);
         connect(action, &QAction::triggered, this, [this, command] { systemCommand(command); });
+        return action;
     };
     add(QStringLiteral("&Size"), SC_SIZE, false);
     add(QStringLiteral("Mi&nimize"), SC_MINIMIZE, true);
     add(QStringLiteral("Ma&ximize"), SC_MAXIMIZE, false);
     windowMenu_->addSeparator();
     add(QStringLiteral("&Close\tAlt+F4"), SC_CLOSE, true);
+    // Results comes just before the About item, which keeps its place at the end.
+    windowMenu_->addSeparator();
+    add(QStringLiteral("&Results..."), IDM_RESULTS, true)->setObjectName(QStringLiteral("results"));
     const QString about = Text(IDS_ABOUTBOX);
     if (!about.isEmpty()) {
         windowMenu_->addSeparator();
@@ -226,11 +251,16 @@ void TestDialog::startTest() {
     }
     // A folder that cannot take the files is told with its reason; the test still runs and
     // ends with the outcome of the file it could not open, so nothing is written elsewhere.
-    if (const auto problem = PrepareWorkingFolder(programDirectory_)) {
-        ApplicationMessageBox(FolderProblemText(*problem), MB_OK | MB_ICONEXCLAMATION);
+    const auto folderProblem = PrepareWorkingFolder(programDirectory_);
+    if (folderProblem) {
+        ApplicationMessageBox(FolderProblemText(*folderProblem), MB_OK | MB_ICONEXCLAMATION);
     }
+    // The history lives in that folder: its problem is this one, already told.
+    folderProblemTold_ = folderProblem.has_value();
     logic_.testStarting();
     showControls();
+    resultLine_.testStarting();
+    drawResultLine();
     Request.window = messageWindow_;
     Request.url = url;
     Request.programDirectory = programDirectory_;
@@ -272,6 +302,10 @@ void TestDialog::setVisible(bool visible) {
     if (visible && windowModality() != Qt::NonModal) {
         setWindowModality(Qt::NonModal);
     }
+    // The Results window belongs to this one: it goes when the program's window goes.
+    if (!visible && results_) {
+        results_->close();
+    }
     QDialog::setVisible(visible);
 }
 
@@ -291,10 +325,17 @@ void TestDialog::windowMessage(UINT message, WPARAM wParam, LPARAM) {
         case WM_DOWNLOAD_STARTED:
             logic_.downloadStarted(wParam);
             showControls();
+            resultLine_.downloadStarted(wParam, ResultLineLogic::Clock::now());
+            drawResultLine();
             break;
         case WM_DOWNLOAD_PROGRESS:
             logic_.progress(wParam);
             progress_->setValue(logic_.controls().progressPosition);
+            resultLine_.progress(wParam, ResultLineLogic::Clock::now());
+            // While data flows the timer is set for the next redraw, which takes these figures.
+            if (!resultTimer_->isActive()) {
+                drawResultLine();
+            }
             break;
         case WM_DOWNLOAD_FINISHED:
             testFinished(static_cast<unsigned>(wParam));
@@ -310,9 +351,51 @@ void TestDialog::testFinished(unsigned outcome) {
         done(EndedByExit);
     }
     showControls();
+    // The worker left its ending in the slot before it posted this notification; a test whose
+    // worker never started has none.
+    const std::optional<TestEnding> ending =
+        Request.ending ? Request.ending->get() : std::optional<TestEnding>();
+    resultLine_.testFinished(outcome, ending);
+    drawResultLine();
     // The focus left the URL box and the Test button when they were disabled; back in the
     // URL box, Enter runs the next test instead of pressing whatever the focus fell on.
     url_->setFocus();
+    if (leave) {
+        return;
+    }
+    // The test is in the history by now (or was left out of it): an open window shows it.
+    if (results_ && results_->isVisible()) {
+        results_->refresh();
+    }
+    if (ending && !folderProblemTold_) {
+        if (const auto problem = historyNotice_.take(*ending)) {
+            ApplicationMessageBox(*problem, MB_OK | MB_ICONEXCLAMATION);
+        }
+    }
+}
+
+void TestDialog::drawResultLine() {
+    const auto now = ResultLineLogic::Clock::now();
+    if (const auto text = resultLine_.redraw(now)) {
+        result_->setText(QString::fromLocal8Bit(*text));
+    }
+    result_->setClickable(resultLine_.showsResult());
+    const auto next = resultLine_.nextRedraw();
+    if (!next) {
+        resultTimer_->stop();
+        return;
+    }
+    const auto wait = *next <= now ? std::chrono::milliseconds(0)
+                                   : std::chrono::ceil<std::chrono::milliseconds>(*next - now);
+    resultTimer_->start(wait);
+}
+
+void TestDialog::openResults() {
+    if (!results_) {
+        results_ = std::make_unique<ResultsWindow>(programDirectory_ + "/" + HistoryFileName,
+                                                   programDirectory_);
+    }
+    results_->open();
 }
 
 void TestDialog::systemCommand(UINT command) {
@@ -322,6 +405,9 @@ void TestDialog::systemCommand(UINT command) {
             about.exec();
             break;
         }
+        case IDM_RESULTS:
+            openResults();
+            break;
         case SC_MINIMIZE:
             showMinimized();
             break;

@@ -1,14 +1,17 @@
 #pragma once
 
 // The program's main window: pick or type a URL, run one bandwidth test on a worker thread,
-// follow it on the status line and the progress bar, cancel it, open the report.
+// follow it on the status line, the progress bar and the line under it, cancel it, open the
+// report, open the Results window.
 #include <QDialog>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "frontend/history_notice.h"
 #include "platform/win_types.h"
 #include "ui/main_dialog_logic.h"
+#include "ui/result_line_logic.h"
 #include "ui/worker_starter.h"
 
 class QComboBox;
@@ -16,7 +19,10 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QtMessageTarget;
+class ResultLineLabel;
+class ResultsWindow;
 
 class TestDialog final : public QDialog {
     Q_OBJECT
@@ -41,8 +47,10 @@ public:
     bool idle() const { return logic_.idle(); }
     // The dialog's window menu, shown on the right mouse button.
     QMenu* windowMenu() const { return windowMenu_; }
+    // The Results window once it has been opened; none before.
+    ResultsWindow* resultsWindow() const { return results_.get(); }
 
-    // A command of the window menu: About, minimise, close.
+    // A command of the window menu: About, Results, minimise, close.
     void systemCommand(UINT command);
 
     void setVisible(bool visible) override;
@@ -66,8 +74,13 @@ private:
     void openReport();
     void windowMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void testFinished(unsigned outcome);
+    void drawResultLine();
+    void openResults();
 
     TestDialogLogic logic_;
+    ResultLineLogic resultLine_;
+    HistoryNotice historyNotice_;
+    bool folderProblemTold_ = false;
     WorkerStarter startWorker_;
     std::string programDirectory_;
     std::vector<std::string> urlListFiles_;
@@ -83,4 +96,7 @@ private:
     QPushButton* viewReport_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QMenu* windowMenu_ = nullptr;
+    ResultLineLabel* result_ = nullptr;
+    QTimer* resultTimer_ = nullptr;
+    std::unique_ptr<ResultsWindow> results_;
 };

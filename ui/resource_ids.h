@@ -21,8 +21,9 @@ constexpr int IDC_URL = 1005;
 constexpr int IDC_CANCEL_TEST = 1007;
 constexpr int IDC_STATIC = -1;
 
-// The About item that the main dialog adds to its window menu.
+// The About and Results items that the main dialog adds to its window menu.
 constexpr UINT IDM_ABOUTBOX = 0x0010;
+constexpr UINT IDM_RESULTS = 0x0020;
 constexpr UINT SC_SIZE = 0xF000;
 constexpr UINT SC_MINIMIZE = 0xF020;
 constexpr UINT SC_MAXIMIZE = 0xF030;

@@ -8,6 +8,9 @@
 #include <QPushButton>
 
 #include "bandwidth/worker.h"
+#include "frontend/result_line.h"
+#include "history/history_reader.h"
+#include "history/history_store.h"
 #include "services/app_services.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
@@ -69,6 +72,16 @@ TEST(EndToEnd, TypedUrlIsDownloadedTimedAndReported) {
         ++lines;
     }
     EXPECT_EQ(lines, 12u) << report;
+
+    // The line under the bar and the history show the same figures of the test.
+    HistoryReader reader;
+    ASSERT_TRUE(reader.open(program.file(HistoryFileName)));
+    const std::vector<HistoryRow> rows = reader.rows(HistoryOrder::NewestFirst);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].program, ApplicationName());
+    EXPECT_EQ(dialog.findChild<QLabel*>("result")->text().toStdString(),
+              FormatResultLine(FiguresOf(rows[0])));
+    EXPECT_NE(dialog.findChild<QLabel*>("result")->text().indexOf(" Mbit/s ("), -1);
     SetMainWindow(nullptr);
 }
 

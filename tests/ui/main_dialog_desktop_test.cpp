@@ -20,6 +20,7 @@
 #include <QStyleOptionButton>
 #include <QWindow>
 
+#include "frontend/result_line.h"
 #include "frontend/string_table.h"
 #include "tests/ui/main_dialog_fixture.h"
 #include "ui/about_dialog.h"
@@ -85,6 +86,51 @@ TEST_F(MainDialogOnTheDesktop, EveryTextShowsWholeAtTheDesktopsFontSize) {
             EXPECT_LE(text + margins, button->width())
                 << pointSize << " pt: " << button->text().toStdString();
         }
+    }
+}
+
+// The longest lines the line under the progress bar may show: the figures at their widest.
+std::vector<QString> LongestResultLines() {
+    std::vector<QString> lines;
+    for (const std::string& line : {
+             FormatResultLine(ResultFigures{999990000000, 86399.99, 99.99, 9999.9}),
+             FormatResultLine(ResultFigures{999990000000, 888888.88, 888.88, 8888.8}),
+             FormatLiveLine(LiveFigures{999990000000, 999990000000, 1249987500.0}),
+             FormatLiveLine(LiveFigures{888880000000, 999990000000, 888880.0}),
+             FormatLiveLine(LiveFigures{1000, 999990000000, 2777777.8}),
+         }) {
+        lines.push_back(QString::fromLocal8Bit(line));
+    }
+    return lines;
+}
+
+TEST_F(MainDialogOnTheDesktop, ResultLineEveryTextShowsWholeAtTheDesktopsFontSize) {
+    for (const int pointSize : {0, 7, 8, 9, 10, 11, 12, 14, 16, 20}) {
+        std::optional<DesktopFontSize> size;
+        if (pointSize != 0) {
+            size.emplace(pointSize);
+        }
+        open();
+        auto* line = control<QLabel>("result");
+        const QRect box = line->contentsRect();
+        for (const QString& text : LongestResultLines()) {
+            const std::string where = std::to_string(pointSize) + " pt: " + text.toStdString();
+            const QRect needed = line->fontMetrics().boundingRect(
+                box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+            EXPECT_LE(needed.width(), box.width()) << where;
+            EXPECT_LE(needed.height(), box.height()) << where;
+            line->setText(text);
+            EXPECT_LE(line->heightForWidth(line->width()), line->height()) << where;
+        }
+        // The usual line takes one line of the box.
+        EXPECT_LE(line->fontMetrics().horizontalAdvance(QString::fromLatin1(
+                      "94.1 Mbit/s (11.8 MB/s): 100.0 MB in 8.50 s, first byte after 23 ms")),
+                  box.width())
+            << pointSize << " pt";
+        EXPECT_GT(line->geometry().top(), control("progress")->geometry().bottom())
+            << pointSize << " pt";
+        EXPECT_LT(line->geometry().bottom(), control("viewReport")->geometry().top())
+            << pointSize << " pt";
     }
 }
 

@@ -1,0 +1,87 @@
+#include "ui/history_rows.h"
+
+#include <cmath>
+#include <limits>
+
+#include "ui/start_time.h"
+
+namespace {
+
+constexpr double None = std::numeric_limits<double>::quiet_NaN();
+
+double Stored(const std::optional<double>& value) {
+    return value ? *value : None;
+}
+
+std::optional<double> Read(double stored) {
+    return std::isnan(stored) ? std::nullopt : std::optional<double>(stored);
+}
+
+}  // namespace
+
+std::uint32_t HistoryRows::text(const std::string& value) {
+    const auto [found, added] =
+        textIndexes_.try_emplace(value, static_cast<std::uint32_t>(texts_.size()));
+    if (added) {
+        texts_.push_back(value);
+    }
+    return found->second;
+}
+
+void HistoryRows::add(const HistoryRow& row) {
+    Entry entry{};
+    entry.id = row.id;
+    const auto start = UtcMilliseconds(row.startUtc);
+    entry.startKnown = start.has_value();
+    entry.startMilliseconds = start.value_or(0);
+    if (row.startUtc.size() == StartLength) {
+        row.startUtc.copy(entry.start.data(), StartLength);
+        entry.startText = NoText;
+    } else {
+        entry.startText = text(row.startUtc);
+    }
+    entry.bytes = row.bytes;
+    entry.firstByteSeconds = Stored(row.firstByteSeconds);
+    entry.transferSeconds = Stored(row.transferSeconds);
+    entry.totalSeconds = Stored(row.totalSeconds);
+    entry.megabitsPerSecond = Stored(row.megabitsPerSecond);
+    const auto [url, added] =
+        urlIndexes_.try_emplace(row.url, static_cast<std::uint32_t>(urls_.size()));
+    if (added) {
+        urls_.push_back(row.url);
+    }
+    entry.url = url->second;
+    entry.serverAddress = text(row.serverAddress);
+    entry.program = text(row.program);
+    entry.outcome = row.outcome;
+    entry.wholeSeconds = row.wholeSeconds;
+    entries_.push_back(entry);
+}
+
+HistoryRow HistoryRows::row(std::size_t position) const {
+    const Entry& entry = entries_[position];
+    HistoryRow row;
+    row.id = entry.id;
+    row.startUtc = entry.startText == NoText ? std::string(entry.start.data(), StartLength)
+                                             : texts_[entry.startText];
+    row.url = urls_[entry.url];
+    row.outcome = entry.outcome;
+    row.bytes = entry.bytes;
+    row.firstByteSeconds = Read(entry.firstByteSeconds);
+    row.transferSeconds = Read(entry.transferSeconds);
+    row.totalSeconds = Read(entry.totalSeconds);
+    row.megabitsPerSecond = Read(entry.megabitsPerSecond);
+    row.serverAddress = texts_[entry.serverAddress];
+    row.program = texts_[entry.program];
+    row.wholeSeconds = entry.wholeSeconds;
+    return row;
+}
+
+std::optional<std::int64_t> HistoryRows::startMilliseconds(std::size_t position) const {
+    const Entry& entry = entries_[position];
+    return entry.startKnown ? std::optional<std::int64_t>(entry.startMilliseconds) : std::nullopt;
+}
+
+std::optional<double> HistoryRows::megabitsPerSecond(std::size_t position) const {
+    return Read(entries_[position].megabitsPerSecond);
+}
