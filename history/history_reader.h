@@ -40,6 +40,9 @@ public:
     std::vector<std::string> urls();
 
 private:
+    // Whether every row's id is greater than those of the rows that started before it. A
+    // read that fails part way says no: the full read then meets the failure itself.
+    bool writtenInStartOrder();
     bool fail(int rc);
 
     std::string path_;

@@ -111,6 +111,28 @@ TEST_F(HistoryStore, KeepsNoPassword) {
     EXPECT_EQ(rows(HistoryOrder::NewestFirst, "ftp://me:secret@h/a.bin").size(), 1u);
 }
 
+// Rows written in the order they started are read straight from the table; the newest first
+// is then that order backwards.
+TEST_F(HistoryStore, ReadsRowsWrittenInStartOrderEitherWay) {
+    const std::vector<std::string> starts{"2026-12-08T04:00:00.000Z", "2026-12-08T04:00:00.000Z",
+                                          "2026-12-08T05:00:00.000Z"};
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        ASSERT_TRUE(record(Row(starts[i], "http://h/" + std::to_string(i) + ".bin")).recorded);
+    }
+    std::vector<std::string> oldest;
+    for (const HistoryRow& row : rows(HistoryOrder::OldestFirst)) {
+        oldest.push_back(row.url);
+    }
+    EXPECT_EQ(oldest,
+              (std::vector<std::string>{"http://h/0.bin", "http://h/1.bin", "http://h/2.bin"}));
+    std::vector<std::string> newest;
+    for (const HistoryRow& row : rows(HistoryOrder::NewestFirst)) {
+        newest.push_back(row.url);
+    }
+    EXPECT_EQ(newest,
+              (std::vector<std::string>{"http://h/2.bin", "http://h/1.bin", "http://h/0.bin"}));
+}
+
 TEST_F(HistoryStore, ReadsInEitherOrderByUrlAndListsTheUrls) {
     for (const auto& [start, url] : std::vector<std::pair<std::string, std::string>>{
              {"2026-12-08T04:00:00.000Z", "http://h/a.bin"},
