@@ -89,8 +89,16 @@ HINTERNET InternetOpenUrlA(HINTERNET session, const char* url, const char* heade
     curl_easy_setopt(easy, CURLOPT_TRANSFERTEXT, (flags & INTERNET_FLAG_TRANSFER_ASCII) ? 1L : 0L);
 
     const bool ftp = checked.scheme == UrlScheme::Ftp;
-    const DWORD error =
-        transfer->begin(ftp ? CurlTransfer::Protocol::Ftp : CurlTransfer::Protocol::Http);
+    const CurlTransfer::Protocol protocol =
+        ftp ? CurlTransfer::Protocol::Ftp : CurlTransfer::Protocol::Http;
+    DWORD error = transfer->begin(protocol);
+    if (ftp && transfer->result() == CURLE_REMOTE_FILE_NOT_FOUND) {
+        // libcurl asks SIZE before RETR and takes a 550 answer for a missing file, but some
+        // servers refuse SIZE so for every file. Asked again without SIZE, RETR itself tells;
+        // the file is then read to the end of its data, whatever its size.
+        curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        error = transfer->begin(protocol);
+    }
     if (error != ERROR_SUCCESS) {
         return fail(error);
     }

@@ -53,7 +53,7 @@ TEST_F(FtpWorker, ProbeOnPort21GivesTheSize) {
 }
 
 TEST_F(FtpWorker, ServerThatCannotTellTheSizeStillDownloads) {
-    FtpServer ftp(served.path(), {.refuseSize = true, .port = 21});
+    FtpServer ftp(served.path(), {.refuseSize = 500, .port = 21});
 
     const WorkerResult result = RunWorker("ftp://127.0.0.1/probe.bin", program.path());
 
