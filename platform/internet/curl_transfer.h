@@ -18,7 +18,8 @@
 
 class CurlTransfer {
 public:
-    enum class Protocol { Http, Ftp };
+    // Gopher has no headers and no replies: its data begins at once.
+    enum class Protocol { Http, Ftp, Gopher };
 
     CurlTransfer();
     ~CurlTransfer();

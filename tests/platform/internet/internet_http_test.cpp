@@ -1,4 +1,4 @@
-// The Internet calls against real HTTP servers on loopback.
+// The Internet calls against real HTTP and gopher servers on loopback.
 #include <cctype>
 #include <cstdlib>
 #include <ostream>
@@ -9,6 +9,7 @@
 #include "platform/internet/wininet.h"
 #include "platform/last_error.h"
 #include "tests/platform/internet/internet_test_helpers.h"
+#include "tests/support/gopher_server.h"
 #include "tests/support/loopback.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scripted_http_server.h"
@@ -334,8 +335,9 @@ TEST_F(InternetHttp, ReservedInvalidNameIsNotResolved) {
     }
 }
 
-TEST_F(InternetHttp, SchemesOtherThanHttpAndFtpAreRefused) {
-    for (const char* url : {"gopher://127.0.0.1/x", "file:///etc/hosts", "www.example.com/x"}) {
+TEST_F(InternetHttp, SchemesOtherThanHttpFtpAndGopherAreRefused) {
+    for (const char* url : {"gophers://127.0.0.1/x", "file:///etc/hosts", "www.example.com/x",
+                            "telnet://127.0.0.1/", "dict://127.0.0.1/x"}) {
         EXPECT_FALSE(open(url)) << url;
         EXPECT_EQ(GetLastError(), ERROR_INTERNET_UNRECOGNIZED_SCHEME) << url;
     }
@@ -434,6 +436,36 @@ TEST(InternetHttps, UntrustedCertificateIsRefused) {
         InternetOpenUrlA(session.get(), nginx.url("/f.bin").c_str(), nullptr, 0, kProgramFlags, 1));
     ASSERT_TRUE(file);
     EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
+}
+
+TEST(InternetGopher, OpensAndReadsAFile) {
+    TempDir root;
+    writePatternFile(root.file("g.bin"), 300000);
+    GopherServer gopher(root.path());
+    Handle session = openSession();
+    Handle file(InternetOpenUrlA(session.get(), gopher.url("/g.bin").c_str(), nullptr, 0,
+                                 kProgramFlags, 1));
+    ASSERT_TRUE(file) << GetLastError();
+    EXPECT_EQ(handleType(file.get()), INTERNET_HANDLE_TYPE_GOPHER_FILE);
+    const ReadOutcome outcome = readToEnd(file.get());
+    ASSERT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.data, patternBytes(300000));
+    EXPECT_EQ(gopher.selectors(), std::vector<std::string>{"/g.bin"});
+    // Neither an HTTP response nor an FTP file.
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    EXPECT_FALSE(HttpQueryInfoA(file.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value,
+                                &size, nullptr));
+    EXPECT_EQ(FtpGetFileSize(file.get(), nullptr), 0xFFFFFFFFu);
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+}
+
+TEST(InternetGopher, NothingListeningCannotConnect) {
+    Handle session = openSession();
+    const std::string url = "gopher://127.0.0.1:" + std::to_string(freeTcpPort()) + "/9/g.bin";
+    EXPECT_FALSE(
+        Handle(InternetOpenUrlA(session.get(), url.c_str(), nullptr, 0, kProgramFlags, 1)));
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_CANNOT_CONNECT);
 }
 
 }  // namespace
