@@ -37,7 +37,8 @@ std::string noProxyList(const std::string& bypass) {
     if (!list.empty() && list.back() != ',') {
         list += ',';
     }
-    return list + "localhost,127.0.0.1,::1";
+    // Every loopback address, not only 127.0.0.1: the whole of 127.0.0.0/8 is this machine.
+    return list + "localhost,127.0.0.0/8,::1";
 }
 
 void applySessionSettings(CURL* easy, const SessionSettings& settings) {

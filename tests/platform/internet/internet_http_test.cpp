@@ -12,6 +12,7 @@
 #include "tests/support/gopher_server.h"
 #include "tests/support/loopback.h"
 #include "tests/support/nginx_server.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
@@ -376,15 +377,17 @@ TEST_F(InternetHttpStall, ServerThatNeverAnswersTimesOutTheOpen) {
     EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
 }
 
-// Proxies come from the environment; loopback never goes through one.
+// Proxies come from the environment; loopback never goes through one. The scripted server is
+// the proxy: it records what reaches it.
 class InternetHttpProxy : public InternetHttp {
 protected:
     void SetUp() override {
-        setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(http.port())).c_str(), 1);
-        unsetenv("no_proxy");
-        unsetenv("NO_PROXY");
+        environment.set("http_proxy", "http://127.0.0.1:" + std::to_string(http.port()));
+        environment.unset("no_proxy");
+        environment.unset("NO_PROXY");
     }
-    void TearDown() override { unsetenv("http_proxy"); }
+
+    ScopedEnvironment environment;
 };
 
 TEST_F(InternetHttpProxy, OtherHostsGoThroughTheProxy) {
@@ -409,6 +412,38 @@ TEST_F(InternetHttpProxy, LoopbackNamesGoDirect) {
     EXPECT_FALSE(open("http://[::1]:" + std::to_string(nginx.port()) + "/f.bin"));
     EXPECT_EQ(GetLastError(), ERROR_INTERNET_CANNOT_CONNECT);
     EXPECT_TRUE(http.requests().empty());
+}
+
+class InternetHttpLoopbackProxy : public InternetHttpProxy,
+                                  public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(InternetHttpLoopbackProxy, EveryLoopbackAddressGoesDirect) {
+    ScriptedHttpServer target(GetParam());
+    Handle file = open(target.url("/data?size=10"));
+    ASSERT_TRUE(file) << GetLastError();
+    EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
+    EXPECT_EQ(target.requests().size(), 1u);
+    EXPECT_TRUE(http.requests().empty()) << http.requests()[0].raw;
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, InternetHttpLoopbackProxy,
+                         ::testing::Values("127.0.0.2", "127.1.2.3", "127.255.255.254"),
+                         [](const auto& info) { return nameOf(info.param); });
+
+TEST_F(InternetHttpProxy, NoProxyFromTheEnvironmentStillHolds) {
+    // 0.0.0.0 reaches this machine, but is no loopback address: only no_proxy keeps it direct.
+    ScriptedHttpServer target;
+    const std::string url = "http://0.0.0.0:" + std::to_string(target.port()) + "/data?size=10";
+    ASSERT_TRUE(open(url)) << GetLastError();
+    ASSERT_EQ(http.requests().size(), 1u);
+    EXPECT_EQ(http.requests()[0].requestLine, "GET " + url + " HTTP/1.1");
+
+    environment.set("no_proxy", "example.org,0.0.0.0");
+    Handle file = open(url);
+    ASSERT_TRUE(file) << GetLastError();
+    EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
+    EXPECT_EQ(http.requests().size(), 1u);
+    EXPECT_EQ(target.requests().size(), 1u);
 }
 
 }  // namespace
