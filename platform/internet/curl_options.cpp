@@ -52,6 +52,11 @@ void applySessionSettings(CURL* easy, const SessionSettings& settings) {
     if (!settings.agent.empty()) {
         curl_easy_setopt(easy, CURLOPT_USERAGENT, settings.agent.c_str());
     }
+    // The certificate authorities a user has chosen for the programs of this session, the
+    // way OpenSSL's own tools take them; otherwise the system's.
+    if (const char* authorities = std::getenv("SSL_CERT_FILE"); authorities && *authorities) {
+        curl_easy_setopt(easy, CURLOPT_CAINFO, authorities);
+    }
     switch (settings.accessType) {
         case INTERNET_OPEN_TYPE_DIRECT:
             curl_easy_setopt(easy, CURLOPT_PROXY, "");

@@ -1,4 +1,4 @@
-// The Internet calls against real HTTP and gopher servers on loopback.
+// The Internet calls against real HTTP, HTTPS and gopher servers on loopback.
 #include <cctype>
 #include <cstdlib>
 #include <ostream>
@@ -470,6 +470,21 @@ TEST(InternetHttps, UntrustedCertificateIsRefused) {
     Handle file(
         InternetOpenUrlA(session.get(), nginx.url("/f.bin").c_str(), nullptr, 0, kProgramFlags, 1));
     ASSERT_TRUE(file);
+    EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
+}
+
+// The authorities a user names in SSL_CERT_FILE are the ones trusted.
+TEST(InternetHttps, CertificateOfANamedAuthorityIsTrusted) {
+    TempDir root;
+    writePatternFile(root.file("f.bin"), 10);
+    NginxServer nginx(root.path(), {.tls = true});
+    ScopedEnvironment environment;
+    environment.set("SSL_CERT_FILE", nginx.certificateFile());
+    Handle session = openSession();
+    Handle file(InternetOpenUrlA(session.get(), nginx.httpsUrl("/f.bin").c_str(), nullptr, 0,
+                                 kProgramFlags, 1));
+    ASSERT_TRUE(file) << GetLastError();
+    EXPECT_EQ(handleType(file.get()), INTERNET_HANDLE_TYPE_HTTP_REQUEST);
     EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
 }
 
