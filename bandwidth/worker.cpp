@@ -8,6 +8,7 @@
 
 #include "bandwidth/destination_file.h"
 #include "bandwidth/ftp_size_probe.h"
+#include "bandwidth/program_files.h"
 #include "bandwidth/report.h"
 #include "bandwidth/request.h"
 #include "bandwidth/worker_hooks_internal.h"
@@ -195,8 +196,10 @@ unsigned TestRun::openLocalFiles() {
     if (name.find('.') == std::string::npos) {
         return end(OutcomeNoFileName);
     }
-    // The name comes from the URL: it must not climb out of the program's directory.
-    if (name == "." || name == ".." || !destination_.open(directory_ + "/" + name)) {
+    // The name comes from the URL: it must not climb out of the program's directory, nor
+    // name one of the program's own files, which creating the destination would empty.
+    if (name == "." || name == ".." || IsProgramFileName(name) ||
+        !destination_.open(directory_ + "/" + name)) {
         return end(OutcomeDestinationFailed);
     }
 

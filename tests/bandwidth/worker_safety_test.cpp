@@ -1,0 +1,104 @@
+// What a URL may not make a test do: save over the program's own files.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "bandwidth/request.h"
+#include "platform/module_path.h"
+#include "services/app_services.h"
+#include "services/executable_path.h"
+#include "tests/bandwidth/worker_harness.h"
+#include "tests/support/scripted_http_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_files.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::string kReport = "BandWidth_TestRpt.txt";
+const std::string kUrlList = "Corvanite.cfg";
+const std::string kEarlierReport = "an earlier report\r\n";
+const std::string kOwnUrls = "http://127.0.0.1/own.bin\n";
+
+// Every file in a directory with its content.
+std::map<std::string, std::string> Contents(const std::string& directory) {
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        contents[entry.path().filename().string()] =
+            entry.is_regular_file() ? readFile(entry.path().string()) : "(not a file)";
+    }
+    return contents;
+}
+
+struct OwnFile {
+    const char* label;
+    std::string (*name)();
+    unsigned outcome;  // 105 for a name without a '.', which ends the test first
+};
+
+void PrintTo(const OwnFile& c, std::ostream* out) {
+    *out << c.name();
+}
+
+class TestWorkerOwnFile : public ::testing::TestWithParam<OwnFile> {};
+
+TEST_P(TestWorkerOwnFile, IsNeverTheDestination) {
+    const std::string name = GetParam().name();
+    ScriptedHttpServer http;
+    TempDir program;
+    writeFile(program.file(kReport), kEarlierReport);
+    writeFile(program.file(kUrlList), kOwnUrls);
+    if (name != kReport && name != kUrlList) {
+        writeFile(program.file(name), "the program's own " + name);
+    }
+    const auto before = Contents(program.path());
+
+    const WorkerResult result = RunWorker(http.url("/data?size=5000&n=/" + name), program.path());
+
+    ExpectWellFormedRun(result, GetParam().outcome);
+    std::uint64_t length = 0;
+    EXPECT_FALSE(StartedWith(result, &length));
+    EXPECT_EQ(Contents(program.path()), before);
+}
+
+const OwnFile kOwnFiles[] = {
+    {"Report", [] { return kReport; }, OutcomeDestinationFailed},
+    {"UrlList", [] { return kUrlList; }, OutcomeDestinationFailed},
+    {"History", [] { return std::string("BandWidth_History.db"); }, OutcomeDestinationFailed},
+    {"HistoryWal", [] { return std::string("BandWidth_History.db-wal"); },
+     OutcomeDestinationFailed},
+    {"HistoryShm", [] { return std::string("BandWidth_History.db-shm"); },
+     OutcomeDestinationFailed},
+    {"HistoryJournal", [] { return std::string("BandWidth_History.db-journal"); },
+     OutcomeDestinationFailed},
+    {"HelpPage", [] { return std::string("Corvanite.html"); }, OutcomeDestinationFailed},
+    {"HelpPageOfThisName", [] { return ApplicationName() + ".html"; }, OutcomeDestinationFailed},
+    {"Icon", [] { return std::string("corvanite.png"); }, OutcomeDestinationFailed},
+    {"Readme", [] { return std::string("README"); }, OutcomeNoFileName},
+    {"Cli", [] { return std::string("corvanite-cli"); }, OutcomeNoFileName},
+    {"ThisExecutable", [] { return FileNameOf(ModuleFileName()); }, OutcomeNoFileName},
+};
+INSTANTIATE_TEST_SUITE_P(Names, TestWorkerOwnFile, ::testing::ValuesIn(kOwnFiles),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(TestWorkerOwnFile, NameInAnotherCaseIsAnOrdinaryDownload) {
+    ScriptedHttpServer http;
+    TempDir program;
+    writeFile(program.file(kUrlList), kOwnUrls);
+
+    const WorkerResult result =
+        RunWorker(http.url("/data?size=5000&n=/corvanite.CFG"), program.path());
+
+    ExpectWellFormedRun(result, OutcomeFinished);
+    EXPECT_EQ(readFile(program.file("corvanite.CFG")), patternBytes(5000));
+    EXPECT_EQ(readFile(program.file(kUrlList)), kOwnUrls);
+}
+
+}  // namespace
