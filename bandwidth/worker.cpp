@@ -59,11 +59,30 @@ struct RemoteFileCloser {
     }
 };
 
+// Blanks and control characters around a typed URL are not part of it. Splitting drops them
+// anyway; dropping them once, before anything else, lets the URL opened, the URL split and
+// the file name agree.
+std::string TrimmedUrl(const std::string& typed) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    std::string::size_type first = 0;
+    std::string::size_type last = typed.size();
+    while (first < last && blank(typed[first])) {
+        ++first;
+    }
+    while (last > first && blank(typed[last - 1])) {
+        --last;
+    }
+    return typed.substr(first, last - first);
+}
+
 // One test, from opening the URL to the finished notification.
 class TestRun {
 public:
     explicit TestRun(const TestRequest& request)
-        : url_(request.url), directory_(request.programDirectory), notifier_(request.window) {}
+        : typedUrl_(request.url),
+          url_(TrimmedUrl(request.url)),
+          directory_(request.programDirectory),
+          notifier_(request.window) {}
 
     unsigned run();
 
@@ -78,7 +97,8 @@ private:
     unsigned endStopped();
     void release();
 
-    std::string url_;
+    std::string typedUrl_;  // as the user gave it: the report keeps it so
+    std::string url_;       // what is opened, split and named after
     std::string directory_;
     WorkerNotifier notifier_;
 
@@ -208,7 +228,7 @@ unsigned TestRun::openLocalFiles() {
         return end(OutcomeReportFailed);
     }
     notifier_.started(contentLength_);
-    report_.begin(url_);
+    report_.begin(typedUrl_);
 
     if (stopRequested(5)) {
         return endStopped();

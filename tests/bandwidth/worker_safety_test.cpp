@@ -1,4 +1,5 @@
-// What a URL may not make a test do: save over the program's own files.
+// What a URL may not make a test do: save over the program's own files, or save under a name
+// that differs from the URL opened.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,5 +101,42 @@ TEST(TestWorkerOwnFile, NameInAnotherCaseIsAnOrdinaryDownload) {
     EXPECT_EQ(readFile(program.file("corvanite.CFG")), patternBytes(5000));
     EXPECT_EQ(readFile(program.file(kUrlList)), kOwnUrls);
 }
+
+// Blanks typed around a URL: the URL opened, the URL split and the file name all go without
+// them; the report keeps the URL as typed.
+struct Blanks {
+    const char* label;
+    std::string before;
+    std::string after;
+};
+
+void PrintTo(const Blanks& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class TestWorkerBlanks : public ::testing::TestWithParam<Blanks> {};
+
+TEST_P(TestWorkerBlanks, AroundTheUrlAreNotPartOfIt) {
+    ScriptedHttpServer http;
+    TempDir program;
+    const std::string url = http.url("/data?size=3000&n=/f.bin");
+    const std::string typed = GetParam().before + url + GetParam().after;
+
+    const WorkerResult result = RunWorker(typed, program.path());
+
+    ExpectWellFormedRun(result, OutcomeFinished);
+    EXPECT_EQ(Contents(program.path()),
+              (std::map<std::string, std::string>{{"f.bin", patternBytes(3000)},
+                                                  {kReport, readFile(program.file(kReport))}}));
+    ASSERT_EQ(http.requests().size(), 1u);
+    EXPECT_EQ(http.requests()[0].requestLine, "GET /data?size=3000&n=/f.bin HTTP/1.1");
+    EXPECT_NE(readFile(program.file(kReport)).find("Test URL:       " + typed + "\r\n"),
+              std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Url, TestWorkerBlanks,
+                         ::testing::Values(Blanks{"Leading", " ", ""}, Blanks{"Trailing", "", " "},
+                                           Blanks{"TabsAndBlanksOnBothSides", " \t ", "\t  "}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
