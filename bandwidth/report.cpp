@@ -5,6 +5,7 @@
 #include "bandwidth/two_decimals.h"
 #include "framework/exception.h"
 #include "framework/stdio_file.h"
+#include "inet/url_password.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ bool TestReport::open(const std::string& programDirectory) {
     auto file = std::make_unique<CStdioFile>();
     if (!file->Open(programDirectory + "/" + fileName,
                     CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate |
-                        CFile::shareDenyWrite | CFile::typeText)) {
+                        CFile::shareDenyWrite | CFile::typeText | CFile::modeNoFollow)) {
         return false;
     }
     try {
@@ -61,7 +62,7 @@ void TestReport::begin(const std::string& url) {
     }
     block_ += "\n";
     // The URL is text, never a format: "%" in it stays as typed.
-    block_ += "Test URL:       " + url + "\n";
+    block_ += "Test URL:       " + MaskUrlPassword(url) + "\n";
     if (state_ == State::Open) {
         state_ = State::Started;
     }

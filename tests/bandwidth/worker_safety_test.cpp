@@ -1,5 +1,6 @@
-// What a URL may not make a test do: save over the program's own files, or save under a name
-// that differs from the URL opened.
+// What a URL may not make a test do: save over the program's own files, save under a name that
+// differs from the URL opened, write a password into the report, or follow a link planted in
+// the report's place.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -138,5 +139,83 @@ INSTANTIATE_TEST_SUITE_P(Url, TestWorkerBlanks,
                          ::testing::Values(Blanks{"Leading", " ", ""}, Blanks{"Trailing", "", " "},
                                            Blanks{"TabsAndBlanksOnBothSides", " \t ", "\t  "}),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// The report is a plain file that other users can usually read: no password in it.
+struct Credentials {
+    const char* label;
+    std::string userInfo;  // before "@"
+    std::string shown;     // as the report shows it
+};
+
+void PrintTo(const Credentials& c, std::ostream* out) {
+    *out << c.userInfo;
+}
+
+class TestWorkerCredentials : public ::testing::TestWithParam<Credentials> {};
+
+TEST_P(TestWorkerCredentials, ReachTheServerButTheReportShowsNoPassword) {
+    ScriptedHttpServer http;
+    TempDir program;
+    const std::string rest = "127.0.0.1:" + std::to_string(http.port()) + "/data?size=100&n=/f.bin";
+
+    const WorkerResult result =
+        RunWorker("http://" + GetParam().userInfo + "@" + rest, program.path());
+
+    ExpectWellFormedRun(result, OutcomeFinished);
+    ASSERT_EQ(http.requests().size(), 1u);
+    EXPECT_TRUE(http.requests()[0].header("Authorization").has_value());
+    const std::string report = readFile(program.file(kReport));
+    EXPECT_NE(report.find("Test URL:       http://" + GetParam().shown + "@" + rest + "\r\n"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(report.find("s3cret"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Url, TestWorkerCredentials,
+                         ::testing::Values(Credentials{"UserAndPassword", "joe:s3cret", "joe:****"},
+                                           Credentials{"EncodedPassword", "joe:s3cret%40home",
+                                                       "joe:****"},
+                                           Credentials{"EmptyPassword", "joe:", "joe:"},
+                                           Credentials{"UserOnly", "joe", "joe"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Something planted in the report's place is never written through: the test ends with 107.
+struct Planted {
+    const char* label;
+    void (*plant)(const std::string& report, const std::string& elsewhere);
+};
+
+void PrintTo(const Planted& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class TestWorkerPlantedReport : public ::testing::TestWithParam<Planted> {};
+
+TEST_P(TestWorkerPlantedReport, IsNotWrittenThrough) {
+    ScriptedHttpServer http;
+    TempDir program;
+    TempDir elsewhere;
+    writeFile(elsewhere.file("precious.txt"), "precious");
+    GetParam().plant(program.file(kReport), elsewhere.file("precious.txt"));
+
+    const WorkerResult result = RunWorker(http.url("/data?size=5000&n=/f.bin"), program.path());
+
+    ExpectWellFormedRun(result, OutcomeReportFailed);
+    EXPECT_EQ(Contents(elsewhere.path()),
+              (std::map<std::string, std::string>{{"precious.txt", "precious"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Report, TestWorkerPlantedReport,
+    ::testing::Values(Planted{"LinkToAFile",
+                              [](const std::string& report, const std::string& elsewhere) {
+                                  ASSERT_EQ(symlink(elsewhere.c_str(), report.c_str()), 0);
+                              }},
+                      // Nobody reads it: opening it for writing would wait for ever.
+                      Planted{"Fifo",
+                              [](const std::string& report, const std::string&) {
+                                  ASSERT_EQ(mkfifo(report.c_str(), 0600), 0);
+                              }}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
