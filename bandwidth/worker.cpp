@@ -107,6 +107,7 @@ private:
     DWORD serviceType_ = ServiceUnknown;
     std::string server_;
     std::string object_;
+    INTERNET_PORT port_ = 0;
     std::uint64_t contentLength_ = 0;
     DestinationFile destination_;
     TestReport report_;
@@ -160,8 +161,7 @@ unsigned TestRun::open() {
         return end(OutcomeNoRemoteFile);
     }
 
-    INTERNET_PORT port = 0;
-    if (!SplitUrl(url_.c_str(), serviceType_, server_, object_, port)) {
+    if (!SplitUrl(url_.c_str(), serviceType_, server_, object_, port_)) {
         return end(OutcomeUrlNotParsed);
     }
     if (stopRequested(2)) {
@@ -193,7 +193,7 @@ unsigned TestRun::learnLength() {
         contentLength_ = length;
     } else if (serviceType_ == ServiceFtp) {
         const FtpProbeResult probe = ProbeFtpSize(
-            server_, object_, [this] { return stopRequested(3); }, contentLength_);
+            server_, port_, object_, [this] { return stopRequested(3); }, contentLength_);
         if (probe == FtpProbeResult::ConnectFailed) {
             return end(OutcomeFtpProbeFailed);
         }

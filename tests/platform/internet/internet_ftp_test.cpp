@@ -235,8 +235,8 @@ TEST_F(InternetFtp, ConnectRefusesWhatCannotWork) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
-// The size probe's fixed port 21, on a thread moved into a network of its own: the server
-// it starts and the calls it makes meet there, and nothing else sees them.
+// Port 21, the size probe's for a URL without a port, on a thread moved into a network of
+// its own: the server it starts and the calls it makes meet there, and nothing else sees them.
 TEST_F(InternetFtp, ProbeOnPortTwentyOneInAPrivateNetwork) {
     std::string why;
     bool entered = false;
