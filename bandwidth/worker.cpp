@@ -25,8 +25,9 @@ namespace {
 constexpr DWORD kOpenFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_BINARY;
 constexpr UINT kBlockSize = 1024;
-// A response from this status up is the server's error page, not the file asked for.
-constexpr DWORD kFirstHttpErrorStatus = 400;
+// A plain GET asks for the whole file: only a 200 answer is the file. Anything else (a
+// server's error page, a part of the file, no content) is not what was asked for.
+constexpr DWORD kHttpOk = 200;
 
 // Workers still running, so that the program can let the last one close its report.
 std::mutex runningMutex;
@@ -176,12 +177,12 @@ unsigned TestRun::learnLength() {
         if (http == nullptr) {
             return end(OutcomeNoHttpLength);
         }
-        // The server's error page is not the file: the URL could not be opened.
+        // Any other answer than the file itself: the URL could not be opened.
         DWORD status = 0;
         DWORD statusSize = sizeof status;
         if (http->QueryHeader(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                               &statusSize) &&
-            status >= kFirstHttpErrorStatus) {
+            status != kHttpOk) {
             return end(OutcomeOpenUrlException);
         }
         std::uint64_t length = 0;

@@ -231,6 +231,7 @@ TEST_P(InternetHttpStatus, AnyStatusOpensWithItsBody) {
 
 INSTANTIATE_TEST_SUITE_P(Statuses, InternetHttpStatus,
                          ::testing::Values(StatusCase{200, "status 200 body\n"},
+                                           StatusCase{206, "status 206 body\n"},
                                            StatusCase{404, "status 404 body\n"},
                                            StatusCase{500, "status 500 body\n"}),
                          [](const auto& info) { return std::to_string(info.param.code); });
