@@ -20,6 +20,8 @@ bool SystemLocalTime(std::time_t t, std::tm& local) {
 
 TestReport::TestReport() : TestReport([] { return std::time(nullptr); }, SystemLocalTime) {}
 
+TestReport::TestReport(Clock clock) : TestReport(std::move(clock), SystemLocalTime) {}
+
 TestReport::TestReport(Clock clock, LocalTime localTime)
     : clock_(std::move(clock)), localTime_(std::move(localTime)) {}
 

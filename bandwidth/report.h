@@ -24,6 +24,7 @@ public:
     static constexpr const char* fileName = "BandWidth_TestRpt.txt";
 
     TestReport();
+    explicit TestReport(Clock clock);  // with the system's local time
     TestReport(Clock clock, LocalTime localTime);
     ~TestReport();
     TestReport(const TestReport&) = delete;

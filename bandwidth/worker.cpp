@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -76,6 +77,13 @@ std::string TrimmedUrl(const std::string& typed) {
     return typed.substr(first, last - first);
 }
 
+TestReport::Clock ReportClock() {
+    if (const auto& clock = worker_hooks::ReportClock()) {
+        return clock;
+    }
+    return [] { return std::time(nullptr); };
+}
+
 // One test, from opening the URL to the finished notification.
 class TestRun {
 public:
@@ -83,7 +91,8 @@ public:
         : typedUrl_(request.url),
           url_(TrimmedUrl(request.url)),
           directory_(request.programDirectory),
-          notifier_(request.window) {}
+          notifier_(request.window),
+          report_(ReportClock()) {}
 
     unsigned run();
 

@@ -8,6 +8,7 @@ namespace {
 std::function<void(int)> pollObserver;
 std::function<void()> endOfDataObserver;
 std::function<CStdioFile*(CStdioFile*)> remoteFileFilter;
+std::function<std::time_t()> reportClock;
 }  // namespace
 
 void SetTestWorkerPollObserver(std::function<void(int pollPoint)> observer) {
@@ -22,6 +23,10 @@ void SetTestWorkerRemoteFileFilter(std::function<CStdioFile*(CStdioFile* opened)
     remoteFileFilter = std::move(filter);
 }
 
+void SetTestWorkerReportClock(std::function<std::time_t()> clock) {
+    reportClock = std::move(clock);
+}
+
 namespace worker_hooks {
 const std::function<void(int)>& PollObserver() {
     return pollObserver;
@@ -31,5 +36,8 @@ const std::function<void()>& EndOfDataObserver() {
 }
 const std::function<CStdioFile*(CStdioFile*)>& RemoteFileFilter() {
     return remoteFileFilter;
+}
+const std::function<std::time_t()>& ReportClock() {
+    return reportClock;
 }
 }  // namespace worker_hooks

@@ -2,6 +2,7 @@
 
 // Lets tests and benchmarks look inside a running test worker without timing tricks. Install
 // the observers while no worker runs; they are called on the worker's thread.
+#include <ctime>
 #include <functional>
 
 class CStdioFile;
@@ -17,3 +18,7 @@ void SetTestWorkerEndOfDataObserver(std::function<void()> observer);
 // the file it returns, which the observer then owns in its place. Stands in for platforms
 // whose opening of a URL can yield no file object.
 void SetTestWorkerRemoteFileFilter(std::function<CStdioFile*(CStdioFile* opened)> filter);
+
+// The wall clock that the report of a run reads for its timed interval, in whole seconds, in
+// place of the system's; an empty one gives the system's back. Read on the worker's thread.
+void SetTestWorkerReportClock(std::function<std::time_t()> clock);

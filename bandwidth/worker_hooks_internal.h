@@ -1,6 +1,7 @@
 #pragma once
 
 // The worker's side of the observers in worker_hooks.h.
+#include <ctime>
 #include <functional>
 
 class CStdioFile;
@@ -9,4 +10,5 @@ namespace worker_hooks {
 const std::function<void(int)>& PollObserver();
 const std::function<void()>& EndOfDataObserver();
 const std::function<CStdioFile*(CStdioFile*)>& RemoteFileFilter();
+const std::function<std::time_t()>& ReportClock();
 }  // namespace worker_hooks

@@ -1,6 +1,8 @@
-// FTP servers as the worker meets them: on a port of their own, or unwilling to tell a file's
-// size.
+// What the worker asks of servers and how it takes their answers: every cache stood aside,
+// an https or gopher URL that opens, an FTP server on a port of its own or one that will not
+// tell a file's size.
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,10 @@
 #include "tests/bandwidth/worker_harness.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/support/ftp_server.h"
+#include "tests/support/gopher_server.h"
+#include "tests/support/nginx_server.h"
+#include "tests/support/scoped_environment.h"
+#include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -17,6 +23,50 @@ using namespace testsupport;
 namespace {
 
 const char* const kReport = "BandWidth_TestRpt.txt";
+
+TEST(TestWorkerRequest, AsksEveryCacheOnTheWayToStandAside) {
+    ScriptedHttpServer http;
+    TempDir program;
+
+    ExpectWellFormedRun(RunWorker(http.url("/data?size=100&n=/f.bin"), program.path()),
+                        OutcomeFinished);
+
+    const std::vector<RecordedRequest> requests = http.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const RecordedRequest& request = requests[0];
+    EXPECT_EQ(request.header("Cache-Control"), "no-cache") << request.raw;
+    EXPECT_EQ(request.header("Pragma"), "no-cache") << request.raw;
+}
+
+// Opened, but neither HTTP nor FTP: the worker ends with 104 before any local file.
+TEST(TestWorkerService, TrustedHttpsUrlThatOpensEndsWith104) {
+    TempDir served;
+    TempDir program;
+    writePatternFile(served.file("tls.bin"), 100);
+    NginxServer nginx(served.path(), {.tls = true});
+    ScopedEnvironment environment;
+    environment.set("SSL_CERT_FILE", nginx.certificateFile());
+
+    const WorkerResult result = RunWorker(nginx.httpsUrl("/tls.bin"), program.path());
+
+    ExpectWellFormedRun(result, OutcomeUnsupportedService);
+    EXPECT_FALSE(FileExists(program.file("tls.bin")));
+    EXPECT_FALSE(FileExists(program.file(kReport)));
+}
+
+TEST(TestWorkerService, GopherUrlThatOpensEndsWith104) {
+    TempDir served;
+    TempDir program;
+    writePatternFile(served.file("g.bin"), 100);
+    GopherServer gopher(served.path());
+
+    const WorkerResult result = RunWorker(gopher.url("/g.bin"), program.path());
+
+    ExpectWellFormedRun(result, OutcomeUnsupportedService);
+    EXPECT_EQ(gopher.selectors(), std::vector<std::string>{"/g.bin"});
+    EXPECT_FALSE(FileExists(program.file("g.bin")));
+    EXPECT_FALSE(FileExists(program.file(kReport)));
+}
 
 // FTP servers on a port the URL names: the size probe asks the same server as the download.
 class TestWorkerFtpPort : public ::testing::Test {
