@@ -46,20 +46,23 @@ std::uint64_t FileSize(HINTERNET file) {
 
 }  // namespace
 
-FtpProbeResult ProbeFtpSize(const std::string& server, const std::string& object,
-                            const std::function<bool()>& stopRequested, std::uint64_t& size) {
+FtpProbeResult ProbeFtpSize(const std::string& server, INTERNET_PORT port,
+                            const std::string& object, const std::function<bool()>& stopRequested,
+                            std::uint64_t& size) {
     HINTERNET internet = InternetOpenA("Corvanite", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
                                        INTERNET_FLAG_ASYNC);
     if (internet == nullptr) {
         ApplicationMessageBox("InternetOpen Fails!", MB_OK);
     }
 
-    // No user name and no password: the login is anonymous.
+    // The server the download already speaks to, where it listens; no user name and no
+    // password: the login is anonymous.
+    const INTERNET_PORT serverPort = port != 0 ? port : INTERNET_DEFAULT_FTP_PORT;
     HINTERNET connection =
         internet == nullptr
             ? nullptr
-            : InternetConnectA(internet, server.c_str(), INTERNET_DEFAULT_FTP_PORT, nullptr,
-                               nullptr, INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
+            : InternetConnectA(internet, server.c_str(), serverPort, nullptr, nullptr,
+                               INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
     if (connection == nullptr) {
         if (internet == nullptr) {
             SetLastError(ERROR_INVALID_HANDLE);

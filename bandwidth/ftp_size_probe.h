@@ -1,10 +1,13 @@
 #pragma once
 
 // Learns the size of a file on an FTP server over a connection of its own: anonymous login,
-// passive mode, always port 21. A failed connection is shown to the user in two boxes.
+// passive mode, on the port the URL names (21 when it names none). A failed connection is
+// shown to the user in two boxes.
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "platform/internet/wininet_types.h"
 
 // What the platform reports when a server cannot tell a file's size.
 constexpr std::uint64_t kFtpSizeUnknown = 0xFFFFFFFF;
@@ -15,7 +18,8 @@ enum class FtpProbeResult {
     Stopped,        // the stop poll after connecting found a stop request
 };
 
-// stopRequested is the poll made once the connection stands. Everything the probe opened is
-// closed again when it returns.
-FtpProbeResult ProbeFtpSize(const std::string& server, const std::string& object,
-                            const std::function<bool()>& stopRequested, std::uint64_t& size);
+// port 0 stands for FTP's own, 21. stopRequested is the poll made once the connection stands.
+// Everything the probe opened is closed again when it returns.
+FtpProbeResult ProbeFtpSize(const std::string& server, INTERNET_PORT port,
+                            const std::string& object, const std::function<bool()>& stopRequested,
+                            std::uint64_t& size);

@@ -5,6 +5,7 @@
 #include "bandwidth/two_decimals.h"
 #include "framework/exception.h"
 #include "framework/stdio_file.h"
+#include "inet/url_password.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ bool SystemLocalTime(std::time_t t, std::tm& local) {
 
 TestReport::TestReport() : TestReport([] { return std::time(nullptr); }, SystemLocalTime) {}
 
+TestReport::TestReport(Clock clock) : TestReport(std::move(clock), SystemLocalTime) {}
+
 TestReport::TestReport(Clock clock, LocalTime localTime)
     : clock_(std::move(clock)), localTime_(std::move(localTime)) {}
 
@@ -31,7 +34,7 @@ bool TestReport::open(const std::string& programDirectory) {
     auto file = std::make_unique<CStdioFile>();
     if (!file->Open(programDirectory + "/" + fileName,
                     CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate |
-                        CFile::shareDenyWrite | CFile::typeText)) {
+                        CFile::shareDenyWrite | CFile::typeText | CFile::modeNoFollow)) {
         return false;
     }
     try {
@@ -61,7 +64,7 @@ void TestReport::begin(const std::string& url) {
     }
     block_ += "\n";
     // The URL is text, never a format: "%" in it stays as typed.
-    block_ += "Test URL:       " + url + "\n";
+    block_ += "Test URL:       " + MaskUrlPassword(url) + "\n";
     if (state_ == State::Open) {
         state_ = State::Started;
     }

@@ -24,6 +24,7 @@ public:
     static constexpr const char* fileName = "BandWidth_TestRpt.txt";
 
     TestReport();
+    explicit TestReport(Clock clock);  // with the system's local time
     TestReport(Clock clock, LocalTime localTime);
     ~TestReport();
     TestReport(const TestReport&) = delete;
@@ -31,10 +32,13 @@ public:
 
     // Opens programDirectory + "/BandWidth_TestRpt.txt" for appending, creating it when it is
     // missing and never truncating it. False when it cannot be opened, for instance while
-    // another test holds it.
+    // another test holds it, or when the name is a symbolic link or anything but a plain file:
+    // a link planted there is never followed onto another file.
     bool open(const std::string& programDirectory);
     // Starts the block with the title, the start time stamp and the URL, and reads the
-    // start of the timed interval.
+    // start of the timed interval. The URL is written as given, except that the password of a
+    // "user:password@" part is written as "****": the report is a plain file that others can
+    // often read.
     void begin(const std::string& url);
     // Reads the end of the timed interval, completes the block and appends it. True only
     // once the whole block is in the file; on false the file is as it was before.

@@ -12,7 +12,7 @@
 
 struct TestEnding {
     unsigned outcome = 0;
-    // The URL as the request gave it.
+    // The URL as it was opened: the request's, without blanks around it.
     std::string url;
     // The wall clock when the worker asked to open the URL.
     std::chrono::system_clock::time_point startedAt{};

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,6 +15,7 @@
 
 #include "bandwidth/destination_file.h"
 #include "bandwidth/ftp_size_probe.h"
+#include "bandwidth/program_files.h"
 #include "bandwidth/report.h"
 #include "bandwidth/request.h"
 #include "bandwidth/test_ending.h"
@@ -34,8 +36,9 @@ namespace {
 constexpr DWORD kOpenFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_BINARY;
 constexpr UINT kBlockSize = 1024;
-// A response from this status up is the server's error page, not the file asked for.
-constexpr DWORD kFirstHttpErrorStatus = 400;
+// A plain GET asks for the whole file: only a 200 answer is the file. Anything else (a
+// server's error page, a part of the file, no content) is not what was asked for.
+constexpr DWORD kHttpOk = 200;
 
 // Workers still running, so that the program can let the last one close its report.
 std::mutex runningMutex;
@@ -92,16 +95,41 @@ struct RemoteFileCloser {
     }
 };
 
+// Blanks and control characters around a typed URL are not part of it. Splitting drops them
+// anyway; dropping them once, before anything else, lets the URL opened, the URL split and
+// the file name agree.
+std::string TrimmedUrl(const std::string& typed) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    std::string::size_type first = 0;
+    std::string::size_type last = typed.size();
+    while (first < last && blank(typed[first])) {
+        ++first;
+    }
+    while (last > first && blank(typed[last - 1])) {
+        --last;
+    }
+    return typed.substr(first, last - first);
+}
+
+TestReport::Clock ReportClock() {
+    if (const auto& clock = worker_hooks::ReportClock()) {
+        return clock;
+    }
+    return [] { return std::time(nullptr); };
+}
+
 // One test, from opening the URL to the finished notification.
 class TestRun {
 public:
     explicit TestRun(const TestRequest& request)
-        : url_(request.url),
+        : typedUrl_(request.url),
+          url_(TrimmedUrl(request.url)),
           directory_(request.programDirectory),
           programName_(request.programName),
           allowHttps_(request.allowHttps),
           endingSlot_(request.ending),
-          notifier_(request.window) {}
+          notifier_(request.window),
+          report_(ReportClock()) {}
 
     unsigned run();
 
@@ -121,7 +149,8 @@ private:
     // finished notification.
     void conclude(unsigned outcome);
 
-    std::string url_;
+    std::string typedUrl_;  // as the user gave it: the report keeps it so
+    std::string url_;       // what is opened, split and named after
     std::string directory_;
     std::string programName_;
     bool allowHttps_;
@@ -141,6 +170,7 @@ private:
     DWORD serviceType_ = ServiceUnknown;
     std::string server_;
     std::string object_;
+    INTERNET_PORT port_ = 0;
     std::uint64_t contentLength_ = 0;
     DestinationFile destination_;
     TestReport report_;
@@ -208,8 +238,7 @@ unsigned TestRun::open() {
         return end(OutcomeNoRemoteFile);
     }
 
-    INTERNET_PORT port = 0;
-    if (!SplitUrl(url_.c_str(), serviceType_, server_, object_, port)) {
+    if (!SplitUrl(url_.c_str(), serviceType_, server_, object_, port_)) {
         return end(OutcomeUrlNotParsed);
     }
     if (stopRequested(2)) {
@@ -224,12 +253,12 @@ unsigned TestRun::learnLength() {
         if (http == nullptr) {
             return end(OutcomeNoHttpLength);
         }
-        // The server's error page is not the file: the URL could not be opened.
+        // Any other answer than the file itself: the URL could not be opened.
         DWORD status = 0;
         DWORD statusSize = sizeof status;
         if (http->QueryHeader(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                               &statusSize) &&
-            status >= kFirstHttpErrorStatus) {
+            status != kHttpOk) {
             char reason[256] = "";
             DWORD reasonSize = sizeof reason;
             cause_ = "the server answered with HTTP status " + std::to_string(status);
@@ -247,7 +276,7 @@ unsigned TestRun::learnLength() {
         contentLength_ = length;
     } else if (serviceType_ == ServiceFtp) {
         const FtpProbeResult probe = ProbeFtpSize(
-            server_, object_, [this] { return stopRequested(3); }, contentLength_);
+            server_, port_, object_, [this] { return stopRequested(3); }, contentLength_);
         if (probe == FtpProbeResult::ConnectFailed) {
             return end(OutcomeFtpProbeFailed);
         }
@@ -270,10 +299,16 @@ unsigned TestRun::openLocalFiles() {
     if (name.find('.') == std::string::npos) {
         return end(OutcomeNoFileName);
     }
-    // The name comes from the URL: it must not climb out of the program's directory.
+    // The name comes from the URL: it must not climb out of the program's directory, nor
+    // name one of the program's own files, which creating the destination would empty.
     const std::string destination = directory_ + "/" + name;
     if (name == "." || name == "..") {
         cause_ = "the URL's last segment \"" + name + "\" names no file";
+        return end(OutcomeDestinationFailed);
+    }
+    if (IsProgramFileName(name)) {
+        cause_ = "the URL's last segment \"" + name + "\" is the name of one of the program's own "
+                 "files, which the download would overwrite";
         return end(OutcomeDestinationFailed);
     }
     if (!destination_.open(destination)) {
@@ -296,7 +331,7 @@ unsigned TestRun::openLocalFiles() {
         return end(OutcomeReportFailed);
     }
     notifier_.started(contentLength_);
-    report_.begin(url_);
+    report_.begin(typedUrl_);
 
     if (stopRequested(5)) {
         return endStopped();

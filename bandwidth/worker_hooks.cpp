@@ -9,6 +9,7 @@ std::function<void(int)> pollObserver;
 std::function<void()> endOfDataObserver;
 std::function<CStdioFile*(CStdioFile*)> remoteFileFilter;
 std::function<void()> closingObserver;
+std::function<std::time_t()> reportClock;
 }  // namespace
 
 void SetTestWorkerPollObserver(std::function<void(int pollPoint)> observer) {
@@ -27,6 +28,10 @@ void SetTestWorkerClosingObserver(std::function<void()> observer) {
     closingObserver = std::move(observer);
 }
 
+void SetTestWorkerReportClock(std::function<std::time_t()> clock) {
+    reportClock = std::move(clock);
+}
+
 namespace worker_hooks {
 const std::function<void(int)>& PollObserver() {
     return pollObserver;
@@ -39,5 +44,8 @@ const std::function<CStdioFile*(CStdioFile*)>& RemoteFileFilter() {
 }
 const std::function<void()>& ClosingObserver() {
     return closingObserver;
+}
+const std::function<std::time_t()>& ReportClock() {
+    return reportClock;
 }
 }  // namespace worker_hooks

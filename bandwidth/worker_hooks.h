@@ -2,6 +2,7 @@
 
 // Lets tests and benchmarks look inside a running test worker without timing tricks. Install
 // the observers while no worker runs; they are called on the worker's thread.
+#include <ctime>
 #include <functional>
 
 class CStdioFile;
@@ -21,3 +22,7 @@ void SetTestWorkerRemoteFileFilter(std::function<CStdioFile*(CStdioFile* opened)
 // Called once the finished notification is posted, as the worker goes on to close its
 // Internet session; a test can hold the worker there, as a server that never answers would.
 void SetTestWorkerClosingObserver(std::function<void()> observer);
+
+// The wall clock that the report of a run reads for its timed interval, in whole seconds, in
+// place of the system's; an empty one gives the system's back. Read on the worker's thread.
+void SetTestWorkerReportClock(std::function<std::time_t()> clock);

@@ -75,6 +75,11 @@ bool CFile::Open(const std::string& path, UINT flags, CFileException* error) {
     if (flags & modeCreate) {
         oflags |= O_CREAT;
     }
+    const bool plainFileOnly = (flags & modeNoFollow) != 0;
+    if (plainFileOnly) {
+        // Non-blocking, so that a FIFO planted under the name cannot hold the caller here.
+        oflags |= O_NOFOLLOW | O_NONBLOCK;
+    }
     // Never O_TRUNC: the file is emptied only after the lock is ours.
     int fd;
     do {
@@ -97,6 +102,15 @@ bool CFile::Open(const std::string& path, UINT flags, CFileException* error) {
     }
     if (S_ISDIR(st.st_mode)) {
         return fail(CFileException::accessDenied, EISDIR);
+    }
+    if (plainFileOnly) {
+        if (!S_ISREG(st.st_mode)) {
+            return fail(CFileException::accessDenied, EINVAL);
+        }
+        if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+            int e = errno;
+            return fail(CFileException::OsErrorToException(e), e);
+        }
     }
     if (int lock = LockFor(flags); lock != 0) {
         int rc;

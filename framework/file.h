@@ -10,8 +10,8 @@
 // shareDenyNone (and shareCompat) take no lock. Programs outside the system that do not
 // lock are not kept out.
 //
-// Paths are used as given and symbolic links are followed: a caller that builds a path from
-// a name chosen by a server must check that name first.
+// Paths are used as given and symbolic links are followed unless modeNoFollow says otherwise:
+// a caller that builds a path from a name chosen by a server must check that name first.
 #include <cstdint>
 #include <string>
 
@@ -36,6 +36,9 @@ public:
         modeNoTruncate = 0x2000,
         typeText = 0x4000,
         typeBinary = 0x8000,
+        // The path must name a plain file itself: a symbolic link there is not followed, and
+        // anything else (a folder, a FIFO, a device) is refused at once, without waiting.
+        modeNoFollow = 0x100000,
     };
     enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
     static constexpr int hFileNull = -1;

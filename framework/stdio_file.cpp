@@ -85,10 +85,13 @@ UINT CStdioFile::Read(void* buffer, UINT count) {
     char* to = static_cast<char*>(buffer);
     UINT done = 0;
     if (!m_textMode) {
+        // An empty buffer may have no storage at all: nothing to copy then.
         std::size_t have = std::min<std::size_t>(m_readBuffer.size() - m_readPos, count);
-        std::memcpy(to, m_readBuffer.data() + m_readPos, have);
-        m_readPos += have;
-        done = static_cast<UINT>(have);
+        if (have != 0) {
+            std::memcpy(to, m_readBuffer.data() + m_readPos, have);
+            m_readPos += have;
+            done = static_cast<UINT>(have);
+        }
         if (done < count && count - done >= bufferSize) {
             return done + CFile::Read(to + done, count - done);
         }

@@ -17,12 +17,17 @@ werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 export QT_QPA_PLATFORM=offscreen
 supp="$PWD/scripts/sanitizer-suppressions"
+# -O1 with line tables only (-g1) builds in about half the time of -O2 -g, and every report
+# still names its file and line. GCC's maybe-uninitialized analysis misfires inside the
+# instrumented standard library (<regex>); the normal build keeps that warning.
+sanitizer_build=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
+  -DCMAKE_CXX_FLAGS=-Wno-maybe-uninitialized)
 
 case "$kind" in
   asan|asan-faults)
     build=${BUILD_DIR:-build-asan}
     cmake -S . -B "$build" -DCORVANITE_WERROR=$werror -DCORVANITE_BENCH=OFF \
-      -DCORVANITE_SANITIZE=address,undefined >/dev/null
+      -DCORVANITE_SANITIZE=address,undefined "${sanitizer_build[@]}" >/dev/null
     if [ "$kind" = asan-faults ]; then
       cmake --build "$build" -j"$jobs" --target faults_tests corvanite_fault_driver \
         fuzz_replay_split_url fuzz_replay_url_list_file
@@ -38,7 +43,7 @@ case "$kind" in
   tsan)
     build=${BUILD_DIR:-build-tsan}
     cmake -S . -B "$build" -DCORVANITE_WERROR=$werror -DCORVANITE_BENCH=OFF \
-      -DCORVANITE_SANITIZE=thread >/dev/null
+      -DCORVANITE_SANITIZE=thread "${sanitizer_build[@]}" >/dev/null
     targets=(internet_tests inet_tests)
     for t in bandwidth_tests faults_tests; do
       [ -d "tests/${t%_tests}" ] && targets+=("$t")

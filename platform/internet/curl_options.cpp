@@ -37,12 +37,13 @@ std::string noProxyList(const std::string& bypass) {
     if (!list.empty() && list.back() != ',') {
         list += ',';
     }
-    return list + "localhost,127.0.0.1,::1";
+    // Every loopback address, not only 127.0.0.1: the whole of 127.0.0.0/8 is this machine.
+    return list + "localhost,127.0.0.0/8,::1";
 }
 
 void applySessionSettings(CURL* easy, const SessionSettings& settings) {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp,gopher");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
@@ -50,6 +51,11 @@ void applySessionSettings(CURL* easy, const SessionSettings& settings) {
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     if (!settings.agent.empty()) {
         curl_easy_setopt(easy, CURLOPT_USERAGENT, settings.agent.c_str());
+    }
+    // The certificate authorities a user has chosen for the programs of this session, the
+    // way OpenSSL's own tools take them; otherwise the system's.
+    if (const char* authorities = std::getenv("SSL_CERT_FILE"); authorities && *authorities) {
+        curl_easy_setopt(easy, CURLOPT_CAINFO, authorities);
     }
     switch (settings.accessType) {
         case INTERNET_OPEN_TYPE_DIRECT:

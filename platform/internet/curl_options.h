@@ -19,6 +19,6 @@ struct SessionSettings {
 void applySessionSettings(CURL* easy, const SessionSettings& settings);
 void applyTimeouts(CURL* easy, const InternetTimeouts& timeouts);
 
-// The no-proxy list for libcurl: the given one plus the loopback names, which never go
-// through a proxy.
+// The no-proxy list for libcurl: the given one plus the loopback names and addresses (all of
+// 127.0.0.0/8 and ::1), which never go through a proxy.
 std::string noProxyList(const std::string& bypass);

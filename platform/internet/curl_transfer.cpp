@@ -249,7 +249,7 @@ size_t CurlTransfer::onHeader(char* data, size_t size, size_t count, void* self)
             // the silence counts again once the request is out.
             transfer->lastProgress_ = {};
         }
-    } else {
+    } else if (transfer->protocol_ == Protocol::Ftp) {
         transfer->replies_.addLine(line);
         // 125 and 150 answer RETR: the data connection is open and the bytes are coming.
         const DWORD code = transfer->replies_.lastCode();

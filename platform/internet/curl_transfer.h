@@ -19,7 +19,8 @@
 
 class CurlTransfer {
 public:
-    enum class Protocol { Http, Ftp };
+    // Gopher has no headers and no replies: its data begins at once.
+    enum class Protocol { Http, Ftp, Gopher };
 
     CurlTransfer();
     ~CurlTransfer();
@@ -51,6 +52,8 @@ public:
     void stop();
 
     bool started() const { return added_; }
+    // How libcurl ended the last request: CURLE_OK while it runs or when it worked.
+    CURLcode result() const { return result_; }
     const ResponseHeaders& headers() const { return headers_; }
     // The length libcurl learned (Content-Length, FTP SIZE), -1 when unknown.
     std::int64_t contentLength() const;

@@ -108,7 +108,7 @@ DWORD FtpGetFileSize(HINTERNET file, DWORD* fileSizeHigh) {
     if (!remote) {
         return kInvalidSize;
     }
-    if (remote->isHttp()) {
+    if (!remote->isFtp()) {
         SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
         return kInvalidSize;
     }

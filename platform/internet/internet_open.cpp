@@ -91,13 +91,27 @@ HINTERNET InternetOpenUrlA(HINTERNET session, const char* url, const char* heade
     transfer->setRequestHeaders(requestHeaders);
     curl_easy_setopt(easy, CURLOPT_TRANSFERTEXT, (flags & INTERNET_FLAG_TRANSFER_ASCII) ? 1L : 0L);
 
-    const bool ftp = checked.scheme == UrlScheme::Ftp;
-    const DWORD error =
-        transfer->begin(ftp ? CurlTransfer::Protocol::Ftp : CurlTransfer::Protocol::Http);
+    CurlTransfer::Protocol protocol = CurlTransfer::Protocol::Http;
+    DWORD type = INTERNET_HANDLE_TYPE_HTTP_REQUEST;
+    if (checked.scheme == UrlScheme::Ftp) {
+        protocol = CurlTransfer::Protocol::Ftp;
+        type = INTERNET_HANDLE_TYPE_FTP_FILE;
+    } else if (checked.scheme == UrlScheme::Gopher) {
+        protocol = CurlTransfer::Protocol::Gopher;
+        type = INTERNET_HANDLE_TYPE_GOPHER_FILE;
+    }
+    DWORD error = transfer->begin(protocol);
+    if (protocol == CurlTransfer::Protocol::Ftp &&
+        transfer->result() == CURLE_REMOTE_FILE_NOT_FOUND) {
+        // libcurl asks SIZE before RETR and takes a 550 answer for a missing file, but some
+        // servers refuse SIZE so for every file. Asked again without SIZE, RETR itself tells;
+        // the file is then read to the end of its data, whatever its size.
+        curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        error = transfer->begin(protocol);
+    }
     if (error != ERROR_SUCCESS) {
         return fail(error);
     }
-    const DWORD type = ftp ? INTERNET_HANDLE_TYPE_FTP_FILE : INTERNET_HANDLE_TYPE_HTTP_REQUEST;
     return addHandle(
         std::make_shared<RemoteFile>(type, context, owner->timeouts(), std::move(transfer)));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// A file being read: an HTTP response or an FTP file opened by InternetOpenUrlA (with a
+// A file being read: an HTTP response, an FTP or a gopher file opened by InternetOpenUrlA (with a
 // transfer of its own, already begun), or an FTP file opened by FtpOpenFileA (through its
 // connection, begun at the first read).
 #include <cstdint>
@@ -32,9 +32,11 @@ public:
     DWORD size(std::int64_t* size);
 
     static bool holdsType(DWORD type) {
-        return type == INTERNET_HANDLE_TYPE_FTP_FILE || type == INTERNET_HANDLE_TYPE_HTTP_REQUEST;
+        return type == INTERNET_HANDLE_TYPE_FTP_FILE || type == INTERNET_HANDLE_TYPE_HTTP_REQUEST ||
+               type == INTERNET_HANDLE_TYPE_GOPHER_FILE;
     }
     bool isHttp() const { return type() == INTERNET_HANDLE_TYPE_HTTP_REQUEST; }
+    bool isFtp() const { return type() == INTERNET_HANDLE_TYPE_FTP_FILE; }
     const ResponseHeaders& headers() const { return transfer().headers(); }
     // The server's address as connected; empty before the transfer has connected.
     std::string peerAddress() const;

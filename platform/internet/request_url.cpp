@@ -64,6 +64,8 @@ DWORD checkRequestUrl(const char* url, RequestUrl* checked) {
         checked->scheme = UrlScheme::Https;
     } else if (startsWithNoCase(text, "ftp://")) {
         checked->scheme = UrlScheme::Ftp;
+    } else if (startsWithNoCase(text, "gopher://")) {
+        checked->scheme = UrlScheme::Gopher;
     } else {
         return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
     }

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <deque>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -351,14 +352,33 @@ TEST(TestReport, CloseIsSafeAnyNumberOfTimes) {
     EXPECT_NO_THROW(report.close());
 }
 
-TEST(TestReport, FullDiskIsAFailedFinish) {
+// No byte of the block can be written (a full disk, a file size limit): finish says so and
+// close does not raise. The report is never a device: the limit stands in for the full disk.
+TEST(TestReport, WriteRefusedFromTheFirstByteIsAFailedFinish) {
     TempDir dir;
-    std::filesystem::create_symlink("/dev/full", dir / reportName);
-    TestReport report(Readings({exampleStart, exampleStart + 1}), Utc);
-    ASSERT_TRUE(report.open(dir.path()));
-    report.begin("http://h/f.bin");
-    EXPECT_FALSE(report.finish(1024));
-    EXPECT_NO_THROW(report.close());
+    pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit;
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 0;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            ::_exit(3);
+        }
+        TestReport report(Readings({exampleStart, exampleStart + 1}), Utc);
+        if (!report.open(dir.path())) {
+            ::_exit(2);
+        }
+        report.begin("http://h/f.bin");
+        const bool written = report.finish(1024);
+        report.close();
+        ::_exit(written ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: finish claimed success, 2: open failed";
+    EXPECT_EQ(ReadAll(dir / reportName), "");
 }
 
 // A file size limit makes the block's write stop partway, as a disk that fills up would.

@@ -145,6 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A server's error page is not the file: the URL is reported as not opened.
         EarlyFailure{"NotFound", "/status?code=404&n=/f.bin", OutcomeOpenUrlException},
         EarlyFailure{"ServerError", "/status?code=500&n=/f.bin", OutcomeOpenUrlException},
+        // A plain GET asks for the whole file: no other success is the file.
+        EarlyFailure{"PartialContent", "/status?code=206&n=/f.bin", OutcomeOpenUrlException},
+        EarlyFailure{"Created", "/status?code=201&n=/f.bin", OutcomeOpenUrlException},
+        EarlyFailure{"NotAuthoritative", "/status?code=203&n=/f.bin", OutcomeOpenUrlException},
         EarlyFailure{"NoDotInName", "/data?size=10", OutcomeNoFileName},
         EarlyFailure{"EndsInSlash", "/data?size=10&n=f.bin/", OutcomeNoFileName}),
     [](const auto& info) { return std::string(info.param.name); });

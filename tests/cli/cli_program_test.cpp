@@ -9,10 +9,7 @@
 #include <string>
 #include <thread>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QJsonDocument>
@@ -53,18 +50,6 @@ std::string ReadIfThere(const std::string& path) {
     } catch (const std::exception&) {
         return {};
     }
-}
-
-// Whether anything accepts a connection on 127.0.0.1:21.
-bool FtpPortAnswers() {
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(21);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool answers = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(s);
-    return answers;
 }
 
 // A file served by nginx and a program folder to test it from.
@@ -281,15 +266,14 @@ TEST(CancelledTest, ASecondCtrlCQuitsAtOnceWhileTheWorkerIsBlocked) {
 }
 
 TEST(FtpTest, TheSizeProbesBoxesBecomeLinesOnStandardError) {
-    // The probe asks port 21, where nothing may listen for this test to mean anything.
-    if (FtpPortAnswers()) {
-        GTEST_SKIP() << "something listens on 127.0.0.1:21";
-    }
+    // The download logs in with the URL's account; the probe, anonymous, is refused.
     TempDir served;
     testsupport::writePatternFile(served.file("f.pdf"), 5000);
-    testsupport::FtpServer ftp(served.path());
+    testsupport::FtpServer ftp(served.path(),
+                               {.anonymous = false, .user = "joe", .password = "pw"});
     CliFolder folder;
-    const CliExit exit = RunCli(folder.program(), {ftp.url("/f.pdf")});
+    const CliExit exit = RunCli(
+        folder.program(), {"ftp://joe:pw@127.0.0.1:" + std::to_string(ftp.port()) + "/f.pdf"});
     ASSERT_TRUE(exit.exited);
     EXPECT_EQ(exit.status, 103) << exit.err;
     EXPECT_EQ(exit.out, "Connecting to ftp server error! Check URL and your Internet Config!\n");

@@ -1,5 +1,6 @@
-// URLs no one should type: each ends with one finished notification and a clear outcome, and
-// the test writes nothing outside the program's directory.
+// URLs no one should type: each ends with one finished notification and a clear outcome, the
+// test writes nothing outside the program's directory, leaves the program's own files as they
+// were, and the report loses nothing and holds no password.
 #include <unistd.h>
 
 #include <climits>
@@ -88,6 +89,21 @@ const BadUrl kBadUrls[] = {
      kAnyKnown},
     {"Gopher", [](const ScriptedHttpServer&) { return std::string("gopher://127.0.0.1:1/a.bin"); },
      OutcomeOpenUrlException},
+    {"ReportAsTheName",
+     [](const ScriptedHttpServer& http) {
+         return http.url("/data?size=10&name=/BandWidth_TestRpt.txt");
+     },
+     OutcomeDestinationFailed},
+    {"UrlListAsTheName",
+     [](const ScriptedHttpServer& http) { return http.url("/data?size=10&name=/Corvanite.cfg"); },
+     OutcomeDestinationFailed},
+    {"BlanksAround",
+     [](const ScriptedHttpServer& http) {
+         return " \t" + http.url("/data?size=10&name=/f.bin") + " ";
+     },
+     OutcomeFinished},
+    {"BlanksOnly", [](const ScriptedHttpServer&) { return std::string(" \t "); },
+     OutcomeOpenUrlException},
     {"LocalFileOfTheSystem",
      [](const ScriptedHttpServer&) { return std::string("file:///etc/hostname"); },
      OutcomeUnsupportedService},
@@ -127,6 +143,12 @@ TEST_P(BadInput, EndsClearlyAndWritesOnlyInTheProgramDirectory) {
     ASSERT_EQ(mkdir(program.c_str(), 0755), 0);
     TempDir elsewhere;
     WorkingDirectory cwd(elsewhere.path());
+    const std::string report = program + "/BandWidth_TestRpt.txt";
+    const std::string urlList = program + "/Corvanite.cfg";
+    const std::string earlier = "an earlier report\r\n";
+    const std::string urls = "http://127.0.0.1/own.bin\n";
+    writeFile(report, earlier);
+    writeFile(urlList, urls);
 
     const FaultRun run = RunOneTest(GetParam().make(*http_), program);
 
@@ -141,6 +163,11 @@ TEST_P(BadInput, EndsClearlyAndWritesOnlyInTheProgramDirectory) {
     for (const auto& [name, size] : ListDirectory(program)) {
         EXPECT_GE(size, 0) << name << " is not a regular file";
     }
+    EXPECT_EQ(readFile(urlList), urls);
+    const std::string reported = readFile(report);
+    ASSERT_EQ(reported.compare(0, earlier.size(), earlier), 0) << reported;
+    EXPECT_TRUE(IsWholeReportBlocks(reported.substr(earlier.size())));
+    EXPECT_EQ(reported.find("secret"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Urls, BadInput, ::testing::ValuesIn(kBadUrls),

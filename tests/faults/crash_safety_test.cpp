@@ -19,6 +19,7 @@
 #include "bandwidth/request.h"
 #include "tests/faults/fault_harness.h"
 #include "tests/support/nginx_server.h"
+#include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -169,6 +170,27 @@ TEST_F(CrashSafety, TwoCopiesUnderDifferentNamesNeverMixTheirBlocks) {
     const std::string report = readFile(program.file(kReport));
     EXPECT_EQ(BlocksAfterEarlier(report), finished);
     std::printf("%d of %d runs wrote their block\n", finished, 2 * runs);
+}
+
+// A copy of the program in its own folder, under a name with a dot: its executable and the
+// help page named after it are its own files, never a test's destination.
+TEST_F(CrashSafety, ACopyNeverSavesOverItsOwnExecutableOrHelpPage) {
+    ScriptedHttpServer http;
+    const std::string copy = program.file("Meter.bin");
+    std::filesystem::copy_file(CORVANITE_FAULT_DRIVER, copy);
+    writeFile(program.file("Meter.html"), "the help page");
+    const std::string executable = readFile(copy);
+
+    for (const char* name : {"Meter.bin", "Meter.html"}) {
+        const std::string output = scratch.file(std::string(name) + ".txt");
+        ASSERT_TRUE(EndedWell(StartDriver(
+            copy, {http.url("/data?size=5000&n=/" + std::string(name)), program.path()}, output)));
+        EXPECT_EQ(Outcomes(readFile(output)), std::vector<unsigned>{OutcomeDestinationFailed})
+            << name;
+    }
+    EXPECT_EQ(readFile(copy), executable);
+    EXPECT_EQ(readFile(program.file("Meter.html")), "the help page");
+    EXPECT_EQ(readFile(program.file(kReport)), kEarlierReport);
 }
 
 }  // namespace

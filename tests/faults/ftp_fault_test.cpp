@@ -1,5 +1,6 @@
-// Faults of FTP servers. The size probe always speaks to port 21, so each test runs in a
-// private network of its own where the test's server may listen there.
+// Faults of FTP servers on FTP's own port 21, where the download and the size probe of a URL
+// without a port go: each test runs in a private network of its own where the test's server
+// may listen there.
 #include <unistd.h>
 
 #include <algorithm>

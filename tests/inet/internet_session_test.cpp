@@ -19,6 +19,7 @@
 #include "platform/last_error.h"
 #include "services/app_services.h"
 #include "tests/support/ftp_server.h"
+#include "tests/support/gopher_server.h"
 #include "tests/support/loopback.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scripted_http_server.h"
@@ -345,6 +346,19 @@ TEST_F(InternetSessionTest, FtpFileReadsToTheEnd) {
     const std::string data = ReadToEnd(*file);
     EXPECT_EQ(data.size(), 50000u);
     EXPECT_TRUE(testsupport::matchesPattern(data.data(), data.size()));
+}
+
+TEST_F(InternetSessionTest, GopherFileReadsToTheEnd) {
+    TempDir gopherRoot;
+    testsupport::writePatternFile(gopherRoot.file("g.bin"), 50000);
+    testsupport::GopherServer gopher(gopherRoot.path());
+    CInternetSession session;
+    std::unique_ptr<CStdioFile> file(
+        session.OpenRemote(gopher.url("/g.bin").c_str(), 1, testFlags));
+    ASSERT_NE(file, nullptr);
+    EXPECT_STREQ(file->GetRuntimeClassName(), "CGopherFile");
+    EXPECT_NE(dynamic_cast<CGopherFile*>(file.get()), nullptr);
+    EXPECT_EQ(ReadToEnd(*file), testsupport::patternBytes(50000));
 }
 
 TEST_F(InternetSessionTest, ExtendedErrorTextIsTheServersResponse) {

@@ -22,8 +22,8 @@ FtpServer::FtpServer(const std::string& rootDir, const FtpServerOptions& options
     if (!options.anonymous) {
         argv.push_back("--no-anonymous");
     }
-    if (options.refuseSize) {
-        argv.push_back("--refuse-size");
+    if (options.refuseSize != 0) {
+        argv.insert(argv.end(), {"--refuse-size", std::to_string(options.refuseSize)});
     }
     if (!options.user.empty()) {
         argv.insert(argv.end(), {"--user", options.user, "--password", options.password});

@@ -11,7 +11,7 @@
 //   FtpServer ftp(root.path());                               // anonymous, free port
 //   std::string url = ftp.url("/f.bin");                      // "ftp://127.0.0.1:<port>/f.bin"
 //   FtpServer closed(root.path(), {.anonymous = false, .user = "joe", .password = "pw"});
-//   FtpServer noSize(root.path(), {.refuseSize = true});      // size unknown to clients
+//   FtpServer noSize(root.path(), {.refuseSize = 500});       // size unknown to clients
 #include <memory>
 #include <string>
 
@@ -22,9 +22,11 @@ namespace testsupport {
 class ChildProcess;
 
 struct FtpServerOptions {
-    bool anonymous = true;    // false: "530" for an anonymous login
-    bool refuseSize = false;  // true: SIZE is answered "500 ... not understood"
-    std::string user{};       // an account besides anonymous, when not empty
+    bool anonymous = true;  // false: "530" for an anonymous login
+    // 500: SIZE is answered "500 ... not understood"; 550: "550 SIZE not allowed." for every
+    // file, as if the file were missing; 0: SIZE is answered.
+    int refuseSize = 0;
+    std::string user{};  // an account besides anonymous, when not empty
     std::string password{};
     int port = 0;  // 0: a free port
     std::string address = "127.0.0.1";

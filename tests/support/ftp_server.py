@@ -19,7 +19,7 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--ready-file", required=True)
     parser.add_argument("--no-anonymous", action="store_true")
-    parser.add_argument("--refuse-size", action="store_true")
+    parser.add_argument("--refuse-size", type=int, choices=(0, 500, 550), default=0)
     parser.add_argument("--user")
     parser.add_argument("--password", default="")
     args = parser.parse_args()
@@ -38,9 +38,15 @@ def main():
     Handler.banner = "Corvanite test FTP server ready."
     # Refusals come at once: the tests need no brute-force brake.
     Handler.auth_failed_timeout = 0
-    if args.refuse_size:
+    if args.refuse_size == 500:
         # The server then cannot tell a file's size: SIZE is an unknown command.
         Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k != "SIZE"}
+    elif args.refuse_size == 550:
+        # Known, but refused for every file, as some servers are set up to answer.
+        def ftp_SIZE(self, path):
+            self.respond("550 SIZE not allowed.")
+
+        Handler.ftp_SIZE = ftp_SIZE
 
     server = FTPServer((args.address, args.port), Handler)
     with open(args.ready_file + ".tmp", "w") as ready:

@@ -11,9 +11,11 @@
 //   std::string url = nginx.url("/f.bin");   // "http://127.0.0.1:<port>/f.bin"
 //
 // With {.tls = true} it also serves HTTPS on a second port, with a self-signed certificate
-// for 127.0.0.1 made by the openssl tool (no client trusts it):
+// for 127.0.0.1 made by the openssl tool (no client trusts it, unless a test hands it to the
+// client as an authority, e.g. through SSL_CERT_FILE):
 //   NginxServer tls(root.path(), {.tls = true});
 //   tls.httpsUrl("/f.bin");                  // "https://127.0.0.1:<tlsPort>/f.bin"
+//   tls.certificateFile();                   // the certificate, PEM
 #include <memory>
 #include <string>
 
@@ -39,6 +41,8 @@ public:
     std::string url(const std::string& path) const;
     int tlsPort() const { return tlsPort_; }
     std::string httpsUrl(const std::string& path) const;
+    // The TLS certificate (PEM); only with {.tls = true}.
+    std::string certificateFile() const { return work_.file("cert.pem"); }
 
 private:
     bool start(const std::string& rootDir, bool tls);

@@ -56,12 +56,12 @@ std::optional<std::string> RecordedRequest::header(const std::string& name) cons
     return std::nullopt;
 }
 
-ScriptedHttpServer::ScriptedHttpServer() {
+ScriptedHttpServer::ScriptedHttpServer(const std::string& address) : address_(address) {
     const std::string ready = work_.file("ready");
     process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/usr/bin/python3",
-                                 CORVANITE_TEST_SUPPORT_DIR "/scripted_http_server.py",
-                                 "--ready-file", ready, "--log-file", work_.file("requests")},
+        std::vector<std::string>{
+            "/usr/bin/python3", CORVANITE_TEST_SUPPORT_DIR "/scripted_http_server.py", "--address",
+            address, "--ready-file", ready, "--log-file", work_.file("requests")},
         work_.file("output.log"));
     if (!waitUntil([&] { return !process_->running() || readReadyPort(ready).has_value(); },
                    std::chrono::seconds(15)) ||
@@ -75,7 +75,7 @@ ScriptedHttpServer::ScriptedHttpServer() {
 ScriptedHttpServer::~ScriptedHttpServer() = default;
 
 std::string ScriptedHttpServer::url(const std::string& pathAndQuery) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + pathAndQuery;
+    return "http://" + address_ + ":" + std::to_string(port_) + pathAndQuery;
 }
 
 std::vector<RecordedRequest> ScriptedHttpServer::requests() const {

@@ -1,6 +1,7 @@
 #pragma once
 
-// An HTTP/1.1 server on 127.0.0.1 (a free port) whose answer the test picks by the path.
+// An HTTP/1.1 server on a loopback address (127.0.0.1 unless told another, a free port) whose
+// answer the test picks by the path.
 // Bodies follow the pattern of test_files.h. Every request's header block is recorded as
 // received before the answer goes out, so requests() is complete once the client has read
 // the status line.
@@ -46,12 +47,14 @@ struct RecordedRequest {
 
 class ScriptedHttpServer {
 public:
-    ScriptedHttpServer();
+    // address: any of 127.0.0.0/8.
+    explicit ScriptedHttpServer(const std::string& address = "127.0.0.1");
     ~ScriptedHttpServer();
     ScriptedHttpServer(const ScriptedHttpServer&) = delete;
     ScriptedHttpServer& operator=(const ScriptedHttpServer&) = delete;
 
     int port() const { return port_; }
+    const std::string& address() const { return address_; }
     // pathAndQuery begins with "/".
     std::string url(const std::string& pathAndQuery) const;
     std::vector<RecordedRequest> requests() const;
@@ -59,6 +62,7 @@ public:
 private:
     TempDir work_;
     std::unique_ptr<ChildProcess> process_;
+    std::string address_;
     int port_ = 0;
 };
 

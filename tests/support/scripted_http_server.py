@@ -54,8 +54,8 @@ class Handler(socketserver.BaseRequestHandler):
             size -= n
 
     def head(self, status, headers):
-        reasons = {200: "OK", 301: "Moved Permanently", 302: "Found", 307: "Temporary Redirect",
-                   404: "Not Found", 500: "Internal Server Error"}
+        reasons = {200: "OK", 206: "Partial Content", 301: "Moved Permanently", 302: "Found",
+                   307: "Temporary Redirect", 404: "Not Found", 500: "Internal Server Error"}
         lines = ["HTTP/1.1 %d %s" % (status, reasons.get(status, "Status"))]
         lines += ["%s: %s" % pair for pair in headers]
         self.send(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
@@ -152,11 +152,12 @@ class Server(socketserver.ThreadingTCPServer):
 
 def main():
     parser = argparse.ArgumentParser()
+    parser.add_argument("--address", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--ready-file", required=True)
     parser.add_argument("--log-file", required=True)
     args = parser.parse_args()
-    server = Server(("127.0.0.1", args.port), Handler)
+    server = Server((args.address, args.port), Handler)
     server.log_path = args.log_file
     open(args.log_file, "ab").close()
     with open(args.ready_file + ".tmp", "w") as ready:

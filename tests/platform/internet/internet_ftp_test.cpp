@@ -67,6 +67,23 @@ TEST_F(InternetFtp, DownloadsByUrl) {
     EXPECT_NE(ftp.log().find("TYPE I"), std::string::npos);
 }
 
+// Some servers refuse SIZE, some with 550 as if the file were missing: a download by URL
+// does not depend on it.
+class InternetFtpSizeRefused : public InternetFtp, public ::testing::WithParamInterface<int> {};
+
+TEST_P(InternetFtpSizeRefused, DownloadByUrlReadsTheWholeFile) {
+    FtpServer ftp(root.path(), {.refuseSize = GetParam()});
+    Handle file(InternetOpenUrlA(session.get(), ftp.url("/file.bin").c_str(), nullptr, 0,
+                                 INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, 1));
+    ASSERT_TRUE(file) << GetLastError() << ftp.log();
+    const ReadOutcome outcome = readToEnd(file.get());
+    ASSERT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.data, patternBytes(kSize));
+}
+
+INSTANTIATE_TEST_SUITE_P(Reply, InternetFtpSizeRefused, ::testing::Values(500, 550),
+                         [](const auto& info) { return "Size" + std::to_string(info.param); });
+
 TEST_F(InternetFtp, MissingFileByUrlFailsWithTheServersReply) {
     FtpServer ftp(root.path());
     EXPECT_FALSE(Handle(InternetOpenUrlA(session.get(), ftp.url("/none.bin").c_str(), nullptr, 0,
@@ -77,7 +94,7 @@ TEST_F(InternetFtp, MissingFileByUrlFailsWithTheServersReply) {
 
 struct SizeCase {
     const char* name;
-    bool refuseSize;
+    int refuseSize;  // 0: SIZE is answered
     const char* file;
     DWORD low;
 };
@@ -110,11 +127,10 @@ TEST_P(InternetFtpSize, ProbeSequenceGivesTheSizeOrInvalid) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, InternetFtpSize,
-                         ::testing::Values(SizeCase{"Known", false, "file.bin", kSize},
-                                           SizeCase{"KnownAbsolute", false, "/sub/in sub.bin",
-                                                    1000},
-                                           SizeCase{"KnownRelative", false, "sub/in sub.bin", 1000},
-                                           SizeCase{"Unknown", true, "file.bin", 0xFFFFFFFF}),
+                         ::testing::Values(SizeCase{"Known", 0, "file.bin", kSize},
+                                           SizeCase{"KnownAbsolute", 0, "/sub/in sub.bin", 1000},
+                                           SizeCase{"KnownRelative", 0, "sub/in sub.bin", 1000},
+                                           SizeCase{"Unknown", 500, "file.bin", 0xFFFFFFFF}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InternetFtp, SizePastFourGibibytesHasAHighPart) {
@@ -219,8 +235,8 @@ TEST_F(InternetFtp, ConnectRefusesWhatCannotWork) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
-// The size probe's fixed port 21, on a thread moved into a network of its own: the server
-// it starts and the calls it makes meet there, and nothing else sees them.
+// Port 21, the size probe's for a URL without a port, on a thread moved into a network of
+// its own: the server it starts and the calls it makes meet there, and nothing else sees them.
 TEST_F(InternetFtp, ProbeOnPortTwentyOneInAPrivateNetwork) {
     std::string why;
     bool entered = false;

@@ -1,4 +1,4 @@
-// The Internet calls against real HTTP servers on loopback.
+// The Internet calls against real HTTP, HTTPS and gopher servers on loopback.
 #include <cctype>
 #include <cstdlib>
 #include <ostream>
@@ -9,8 +9,10 @@
 #include "platform/internet/wininet.h"
 #include "platform/last_error.h"
 #include "tests/platform/internet/internet_test_helpers.h"
+#include "tests/support/gopher_server.h"
 #include "tests/support/loopback.h"
 #include "tests/support/nginx_server.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
@@ -229,6 +231,7 @@ TEST_P(InternetHttpStatus, AnyStatusOpensWithItsBody) {
 
 INSTANTIATE_TEST_SUITE_P(Statuses, InternetHttpStatus,
                          ::testing::Values(StatusCase{200, "status 200 body\n"},
+                                           StatusCase{206, "status 206 body\n"},
                                            StatusCase{404, "status 404 body\n"},
                                            StatusCase{500, "status 500 body\n"}),
                          [](const auto& info) { return std::to_string(info.param.code); });
@@ -334,8 +337,9 @@ TEST_F(InternetHttp, ReservedInvalidNameIsNotResolved) {
     }
 }
 
-TEST_F(InternetHttp, SchemesOtherThanHttpAndFtpAreRefused) {
-    for (const char* url : {"gopher://127.0.0.1/x", "file:///etc/hosts", "www.example.com/x"}) {
+TEST_F(InternetHttp, SchemesOtherThanHttpFtpAndGopherAreRefused) {
+    for (const char* url : {"gophers://127.0.0.1/x", "file:///etc/hosts", "www.example.com/x",
+                            "telnet://127.0.0.1/", "dict://127.0.0.1/x"}) {
         EXPECT_FALSE(open(url)) << url;
         EXPECT_EQ(GetLastError(), ERROR_INTERNET_UNRECOGNIZED_SCHEME) << url;
     }
@@ -374,15 +378,17 @@ TEST_F(InternetHttpStall, ServerThatNeverAnswersTimesOutTheOpen) {
     EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
 }
 
-// Proxies come from the environment; loopback never goes through one.
+// Proxies come from the environment; loopback never goes through one. The scripted server is
+// the proxy: it records what reaches it.
 class InternetHttpProxy : public InternetHttp {
 protected:
     void SetUp() override {
-        setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(http.port())).c_str(), 1);
-        unsetenv("no_proxy");
-        unsetenv("NO_PROXY");
+        environment.set("http_proxy", "http://127.0.0.1:" + std::to_string(http.port()));
+        environment.unset("no_proxy");
+        environment.unset("NO_PROXY");
     }
-    void TearDown() override { unsetenv("http_proxy"); }
+
+    ScopedEnvironment environment;
 };
 
 TEST_F(InternetHttpProxy, OtherHostsGoThroughTheProxy) {
@@ -407,6 +413,38 @@ TEST_F(InternetHttpProxy, LoopbackNamesGoDirect) {
     EXPECT_FALSE(open("http://[::1]:" + std::to_string(nginx.port()) + "/f.bin"));
     EXPECT_EQ(GetLastError(), ERROR_INTERNET_CANNOT_CONNECT);
     EXPECT_TRUE(http.requests().empty());
+}
+
+class InternetHttpLoopbackProxy : public InternetHttpProxy,
+                                  public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(InternetHttpLoopbackProxy, EveryLoopbackAddressGoesDirect) {
+    ScriptedHttpServer target(GetParam());
+    Handle file = open(target.url("/data?size=10"));
+    ASSERT_TRUE(file) << GetLastError();
+    EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
+    EXPECT_EQ(target.requests().size(), 1u);
+    EXPECT_TRUE(http.requests().empty()) << http.requests()[0].raw;
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, InternetHttpLoopbackProxy,
+                         ::testing::Values("127.0.0.2", "127.1.2.3", "127.255.255.254"),
+                         [](const auto& info) { return nameOf(info.param); });
+
+TEST_F(InternetHttpProxy, NoProxyFromTheEnvironmentStillHolds) {
+    // 0.0.0.0 reaches this machine, but is no loopback address: only no_proxy keeps it direct.
+    ScriptedHttpServer target;
+    const std::string url = "http://0.0.0.0:" + std::to_string(target.port()) + "/data?size=10";
+    ASSERT_TRUE(open(url)) << GetLastError();
+    ASSERT_EQ(http.requests().size(), 1u);
+    EXPECT_EQ(http.requests()[0].requestLine, "GET " + url + " HTTP/1.1");
+
+    environment.set("no_proxy", "example.org,0.0.0.0");
+    Handle file = open(url);
+    ASSERT_TRUE(file) << GetLastError();
+    EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
+    EXPECT_EQ(http.requests().size(), 1u);
+    EXPECT_EQ(target.requests().size(), 1u);
 }
 
 }  // namespace
@@ -434,6 +472,51 @@ TEST(InternetHttps, UntrustedCertificateIsRefused) {
         InternetOpenUrlA(session.get(), nginx.url("/f.bin").c_str(), nullptr, 0, kProgramFlags, 1));
     ASSERT_TRUE(file);
     EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
+}
+
+// The authorities a user names in SSL_CERT_FILE are the ones trusted.
+TEST(InternetHttps, CertificateOfANamedAuthorityIsTrusted) {
+    TempDir root;
+    writePatternFile(root.file("f.bin"), 10);
+    NginxServer nginx(root.path(), {.tls = true});
+    ScopedEnvironment environment;
+    environment.set("SSL_CERT_FILE", nginx.certificateFile());
+    Handle session = openSession();
+    Handle file(InternetOpenUrlA(session.get(), nginx.httpsUrl("/f.bin").c_str(), nullptr, 0,
+                                 kProgramFlags, 1));
+    ASSERT_TRUE(file) << GetLastError();
+    EXPECT_EQ(handleType(file.get()), INTERNET_HANDLE_TYPE_HTTP_REQUEST);
+    EXPECT_EQ(readToEnd(file.get()).data, patternBytes(10));
+}
+
+TEST(InternetGopher, OpensAndReadsAFile) {
+    TempDir root;
+    writePatternFile(root.file("g.bin"), 300000);
+    GopherServer gopher(root.path());
+    Handle session = openSession();
+    Handle file(InternetOpenUrlA(session.get(), gopher.url("/g.bin").c_str(), nullptr, 0,
+                                 kProgramFlags, 1));
+    ASSERT_TRUE(file) << GetLastError();
+    EXPECT_EQ(handleType(file.get()), INTERNET_HANDLE_TYPE_GOPHER_FILE);
+    const ReadOutcome outcome = readToEnd(file.get());
+    ASSERT_TRUE(outcome.ok) << outcome.error;
+    EXPECT_EQ(outcome.data, patternBytes(300000));
+    EXPECT_EQ(gopher.selectors(), std::vector<std::string>{"/g.bin"});
+    // Neither an HTTP response nor an FTP file.
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    EXPECT_FALSE(HttpQueryInfoA(file.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value,
+                                &size, nullptr));
+    EXPECT_EQ(FtpGetFileSize(file.get(), nullptr), 0xFFFFFFFFu);
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+}
+
+TEST(InternetGopher, NothingListeningCannotConnect) {
+    Handle session = openSession();
+    const std::string url = "gopher://127.0.0.1:" + std::to_string(freeTcpPort()) + "/9/g.bin";
+    EXPECT_FALSE(
+        Handle(InternetOpenUrlA(session.get(), url.c_str(), nullptr, 0, kProgramFlags, 1)));
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_CANNOT_CONNECT);
 }
 
 }  // namespace

@@ -111,9 +111,9 @@ TEST(CurlErrors, MapToThePlatformsNumbers) {
 }
 
 TEST(ProxyBypass, LoopbackIsAlwaysAdded) {
-    EXPECT_EQ(noProxyList(""), "localhost,127.0.0.1,::1");
-    EXPECT_EQ(noProxyList("a.example;b.example"), "a.example,b.example,localhost,127.0.0.1,::1");
-    EXPECT_EQ(noProxyList("a.example,"), "a.example,localhost,127.0.0.1,::1");
+    EXPECT_EQ(noProxyList(""), "localhost,127.0.0.0/8,::1");
+    EXPECT_EQ(noProxyList("a.example;b.example"), "a.example,b.example,localhost,127.0.0.0/8,::1");
+    EXPECT_EQ(noProxyList("a.example,"), "a.example,localhost,127.0.0.0/8,::1");
     EXPECT_EQ(noProxyList("*"), "*");
 }
 
