@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config libgtest-dev
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev libsqlite3-dev
-  nginx-light openssl python3 python3-pyftpdlib
+  nginx-light openssl python3 python3-pyftpdlib curl
   iproute2 util-linux procps
   desktop-file-utils appstream
   xdg-utils xvfb x11-utils
