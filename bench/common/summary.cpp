@@ -17,12 +17,25 @@ std::string Figure(double value, const char* unit, int decimals) {
     return text;
 }
 
+std::string SummaryLine(const Summary& summary) {
+    // Blanks would split a value in two for the table's reader.
+    const auto value = [](std::string text) {
+        for (char& c : text) {
+            if (c == ' ' || c == '\t' || c == '\n') {
+                c = '_';
+            }
+        }
+        return text.empty() ? "-" : text;
+    };
+    return "SUMMARY name=" + value(summary.name) + " ours=" + value(summary.ours) +
+           " reference=" + value(summary.reference) +
+           " ratio=" + (summary.ratio ? Figure(*summary.ratio, "") : "-") +
+           " limit=" + value(summary.limit) + " verdict=" + (summary.ok ? "ok" : "FAIL") +
+           " peak_mib=" + (summary.peakMiB ? Figure(*summary.peakMiB, "", 1) : "-");
+}
+
 void PrintSummary(const Summary& summary) {
-    const std::string ratio = summary.ratio ? Figure(*summary.ratio, "") : "-";
-    const std::string peak = summary.peakMiB ? Figure(*summary.peakMiB, "", 1) : "-";
-    std::printf("SUMMARY name=%s ours=%s reference=%s ratio=%s limit=%s verdict=%s peak_mib=%s\n",
-                summary.name.c_str(), summary.ours.c_str(), summary.reference.c_str(),
-                ratio.c_str(), summary.limit.c_str(), summary.ok ? "ok" : "FAIL", peak.c_str());
+    std::printf("%s\n", SummaryLine(summary).c_str());
     std::fflush(stdout);
 }
 

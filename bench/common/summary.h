@@ -25,6 +25,8 @@ struct Summary {
     std::optional<double> peakMiB;
 };
 
+// The SUMMARY line of a verdict, without its line end.
+std::string SummaryLine(const Summary& summary);
 void PrintSummary(const Summary& summary);
 
 // A figure as SUMMARY writes it: "0.512s", "12.3MiB", "0.31%".
