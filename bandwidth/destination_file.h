@@ -45,7 +45,9 @@ public:
 
 private:
 public:
-    static constexpr std::size_t kBufferSize = 128 * 1024;
+    // Measured on a 1 GiB download to ext4: 512 KiB pieces cost the system a quarter less time
+    // than 128 KiB ones; 1 MiB gained nothing more, and 4 MiB took twice as long.
+    static constexpr std::size_t kBufferSize = 512 * 1024;
 
 private:
     char* spaceAfterFlush(std::size_t size);
