@@ -11,18 +11,12 @@
 
 namespace {
 
-// The transfer pauses at its first chunk of data and resumes once the reader has taken all it
-// holds. Asked from inside the write callback, the pause lets libcurl hand over the rest of
-// what its receive brought and stops it there: the layer holds at most one receive buffer,
-// never refuses a chunk (a refused chunk is copied by libcurl and handed over again), and
-// copies each byte while it is still in the processor's cache.
-constexpr std::size_t kBufferCapacity = kReceiveBufferSize;
 // Longest single wait for the socket; libcurl's own timers shorten it.
 constexpr int kPollMs = 1000;
 
 }  // namespace
 
-CurlTransfer::CurlTransfer() : received_(kBufferCapacity) {
+CurlTransfer::CurlTransfer() : received_(kReceiveBufferSize) {
     ensureCurlInitialized();
     easy_ = curl_easy_init();
     multi_ = curl_multi_init();
@@ -214,6 +208,11 @@ size_t CurlTransfer::onBody(char* data, size_t size, size_t count, void* self) {
     transfer->received_.append(data, bytes);
     transfer->opened_ = true;
     transfer->noteProgress();
+    // Paused at the first chunk, resumed once the reader has taken all. Asked from inside the
+    // callback, the pause lets libcurl hand over the rest of what its receive brought and
+    // stops it there: the layer holds at most one receive buffer, never refuses a chunk (a
+    // refused chunk is copied by libcurl and handed over again), and copies each byte while
+    // it is still in the processor's cache.
     if (!transfer->paused_) {
         transfer->paused_ = true;
         curl_easy_pause(transfer->easy_, CURLPAUSE_RECV);

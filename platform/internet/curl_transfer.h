@@ -1,10 +1,9 @@
 #pragma once
 
 // One libcurl easy handle driven by a multi handle of its own, so that the caller pulls the
-// data: a read hands out what the layer holds and only drives libcurl when it holds nothing.
-// libcurl runs only while the layer holds nothing, and pauses as soon as it has handed over
-// what one receive brought, so memory stays bounded whatever the size of the file. One thread
-// at a time.
+// data: a read hands out what the layer holds and only drives libcurl when it holds nothing,
+// and libcurl pauses as soon as it has handed over what one receive brought, so memory stays
+// bounded whatever the size of the file. One thread at a time.
 #include <chrono>
 #include <cstdint>
 #include <string>
