@@ -65,9 +65,8 @@ int main(int argc, char** argv) {
             std::printf("run %d: peak %.2f MiB on the small file, %.2f MiB on the large one\n",
                         round, smallPeaks.back(), largePeaks.back());
         },
-        // Only memory is measured here: the downloads are removed before their pages are
-        // written back, which spares the disk most of ten times the file, and the served
-        // zeros leave the page cache.
+        // Only memory is measured here: the downloads are removed without waiting for their
+        // pages to reach the disk, and the served zeros leave the page cache.
         [&] {
             ::unlink(program.file("small.bin").c_str());
             ::unlink(program.file("large.bin").c_str());
