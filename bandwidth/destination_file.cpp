@@ -62,7 +62,7 @@ bool DestinationFile::write(const void* data, std::size_t size) {
     return true;
 }
 
-char* DestinationFile::space(std::size_t size) {
+char* DestinationFile::spaceAfterFlush(std::size_t size) {
     if (fd_ < 0 || failed_ || size > kBufferSize) {
         return nullptr;
     }

@@ -9,8 +9,11 @@ void WorkerNotifier::started(std::uint64_t contentLength) {
 
 void WorkerNotifier::progress(std::uint64_t blocks) {
     newest_ = blocks;
+    if (progressWaiting()) {
+        return;
+    }
     const auto now = clock_();
-    if ((!anyPosted_ || now - lastPosted_ >= kProgressInterval) && !progressWaiting()) {
+    if (!anyPosted_ || now - lastPosted_ >= kProgressInterval) {
         postProgress(now);
     }
 }
@@ -27,11 +30,23 @@ void WorkerNotifier::finished(unsigned outcome) {
     PostMessageA(window_, WM_DOWNLOAD_FINISHED, outcome, 0);
 }
 
-bool WorkerNotifier::progressWaiting() const {
-    return PendingMessages(window_, WM_DOWNLOAD_PROGRESS) != 0;
+bool WorkerNotifier::progressWaiting() {
+    if (!mayBeWaiting_) {
+        return false;
+    }
+    const std::uint64_t taken = MessagesTakenCount();
+    if (taken == takenCountSeen_) {
+        return true;
+    }
+    // Read before asking: a message taken in between only costs another question.
+    takenCountSeen_ = taken;
+    mayBeWaiting_ = PendingMessages(window_, WM_DOWNLOAD_PROGRESS) != 0;
+    return mayBeWaiting_;
 }
 
 void WorkerNotifier::postProgress(std::chrono::steady_clock::time_point now) {
+    takenCountSeen_ = MessagesTakenCount();
+    mayBeWaiting_ = true;
     PostMessageA(window_, WM_DOWNLOAD_PROGRESS, newest_, 0);
     posted_ = newest_;
     lastPosted_ = now;

@@ -30,7 +30,9 @@ public:
     void finished(unsigned outcome);
 
 private:
-    bool progressWaiting() const;
+    // Called for every block: while the last count posted still waits, this costs one
+    // load, and the clock is not read.
+    bool progressWaiting();
     void postProgress(std::chrono::steady_clock::time_point now);
 
     HWND window_;
@@ -39,4 +41,8 @@ private:
     std::uint64_t posted_ = 0;
     bool anyPosted_ = false;
     std::chrono::steady_clock::time_point lastPosted_{};
+    // A progress notification of ours may still wait; it surely does while the registry's
+    // count of taken messages is still the one read when this was last known.
+    bool mayBeWaiting_ = false;
+    std::uint64_t takenCountSeen_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "platform/window_messages.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <unordered_map>
@@ -19,6 +20,8 @@ std::mutex registryLock;
 std::unordered_map<HWND, Window> windows;
 // Handles are never reused, so a stale handle can never reach a newer window.
 HWND lastHandle = 0;
+// Grown under the lock, after the change it tells of.
+std::atomic<std::uint64_t> takenCount{0};
 
 }  // namespace
 
@@ -34,6 +37,7 @@ HWND RegisterWindow(MessageTarget* target) {
 void UnregisterWindow(HWND window) {
     std::lock_guard lock(registryLock);
     windows.erase(window);
+    takenCount.fetch_add(1, std::memory_order_release);
 }
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -58,6 +62,7 @@ void MessageTaken(HWND window, UINT message) {
         return;
     if (--count->second == 0)
         found->second.pending.erase(count);
+    takenCount.fetch_add(1, std::memory_order_release);
 }
 
 unsigned PendingMessages(HWND window, UINT message) {
@@ -67,4 +72,8 @@ unsigned PendingMessages(HWND window, UINT message) {
         return 0;
     const auto count = found->second.pending.find(message);
     return count == found->second.pending.end() ? 0 : count->second;
+}
+
+std::uint64_t MessagesTakenCount() {
+    return takenCount.load(std::memory_order_acquire);
 }

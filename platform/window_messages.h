@@ -3,6 +3,8 @@
 // Posted window messages. A window registers a target and gets a handle; posting to the
 // handle queues the message to that target without waiting for it to be handled. Posting
 // to a handle that is gone fails quietly.
+#include <cstdint>
+
 #include "platform/win_types.h"
 
 constexpr UINT WM_USER = 0x0400;
@@ -24,3 +26,7 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // when it handles one, so that a poster can keep at most one of a kind waiting.
 void MessageTaken(HWND window, UINT message);
 unsigned PendingMessages(HWND window, UINT message);
+// A count that grows whenever a message is taken or a window goes away, read without the
+// registry's lock: a poster that found a message waiting knows it still waits while the
+// count stays the same, and need not ask PendingMessages again until then.
+std::uint64_t MessagesTakenCount();

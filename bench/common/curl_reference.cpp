@@ -7,12 +7,11 @@ ChildRun RunCurl(const std::string& url, const std::string& out) {
     return RunChild({"curl", "-s", "-f", "-o", out, url});
 }
 
-double CurlSecondsToFile(const std::string& url, const std::string& out) {
+ChildRun RunCurlOrExit(const std::string& url, const std::string& out) {
     const ChildRun run = RunCurl(url, out);
-    std::remove(out.c_str());
     if (!run.ok) {
         std::fprintf(stderr, "curl failed on %s\n", url.c_str());
         std::exit(2);
     }
-    return run.seconds;
+    return run;
 }

@@ -8,6 +8,6 @@
 // `curl -s -f -o out url`; out is a file, or /dev/null to count the network side alone.
 ChildRun RunCurl(const std::string& url, const std::string& out);
 
-// The seconds `curl -s -f -o out url` took; out is removed afterwards. A failure of curl ends
-// the benchmark.
-double CurlSecondsToFile(const std::string& url, const std::string& out);
+// The same; a failure of curl ends the benchmark. The file written stays for the next
+// ResetWrittenFiles.
+ChildRun RunCurlOrExit(const std::string& url, const std::string& out);

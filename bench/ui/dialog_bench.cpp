@@ -1,9 +1,11 @@
 // Speed of whole tests run through the main dialog (offscreen) on a large file from a local
-// nginx, against `curl -s -o FILE URL` on the same URL, interleaved in one invocation. Also
-// the delay from the worker's last read to "Downloading finished." on the status line, the
-// time a confirmed Cancel takes to end a test while data flows, and the peak memory.
+// nginx, against `curl -s -o FILE URL` on the same URL, interleaved in one invocation, each
+// run from a fresh state (earlier downloads flushed and dropped from the page cache; the
+// served file cached). Also the delay from the worker's last read to "Downloading finished."
+// on the status line, the time a confirmed Cancel takes to end a test while data flows, and
+// the peak memory.
 //
-//   build/bench/ui/ui_bench [runs] [megabytes]      (default: 5 runs, 1024 MiB)
+//   ui_bench [--runs 7] [--mib 1024] [--quick]
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -23,10 +25,13 @@
 
 #include "bandwidth/worker.h"
 #include "bandwidth/worker_hooks.h"
+#include "bench/common/bench_options.h"
 #include "bench/common/curl_reference.h"
+#include "bench/common/fresh_state.h"
 #include "bench/common/interleaved.h"
 #include "bench/common/peak_memory.h"
 #include "bench/common/stats.h"
+#include "bench/common/summary.h"
 #include "platform/message_box.h"
 #include "services/app_services.h"
 #include "tests/support/nginx_server.h"
@@ -37,6 +42,11 @@
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+constexpr double kTimeLimit = 1.05;
+constexpr double kFinishedShownLimitMs = 100;
+constexpr double kCancelLimitMs = 200;
+constexpr double kPeakLimitMiB = 96;
 
 double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -170,8 +180,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
-    const std::uint64_t megabytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1024;
+    const BenchOptions options = ParseBenchOptions(argc, argv, "--mib", {7, 1024}, {3, 64});
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -181,62 +190,78 @@ int main(int argc, char** argv) {
 
     testsupport::TempDir served;
     testsupport::TempDir program;
-    testsupport::writePatternFile(served.file("big.bin"), megabytes << 20);
+    testsupport::writePatternFile(served.file("big.bin"), options.size << 20);
+    CacheServedFile(served.file("big.bin"));
     testsupport::NginxServer nginx(served.path());
     const std::string url = nginx.url("/big.bin");
+    const std::string download = program.file("big.bin");
+    const std::string curlFile = program.file("curl.bin");
     DialogRunner dialog(program.path());
     const long peakBefore = PeakResidentKiB();
+    std::printf("file %llu MiB, %d interleaved runs\n",
+                static_cast<unsigned long long>(options.size), options.runs);
 
-    std::vector<double> ratios;
-    std::vector<double> dialogTimes;
-    std::vector<double> curlTimes;
+    std::vector<double> dialogTimes, curlTimes;
     Delay worstShown{0, 0};
     double viaDialog = 0;
     double curl = 0;
     RunInterleaved(
-        runs,
+        options.runs,
         [&] {
             const DialogRunner::Run run = dialog.download(url);
             viaDialog = run.seconds;
             if (run.finishedShown.totalMs > worstShown.totalMs) {
                 worstShown = run.finishedShown;
             }
-            std::remove(program.file("big.bin").c_str());
         },
-        [&] { curl = CurlSecondsToFile(url, program.file("curl.bin")); },
+        [&] { curl = RunCurlOrExit(url, curlFile).seconds; },
         [&](int round) {
             dialogTimes.push_back(viaDialog);
             curlTimes.push_back(curl);
-            ratios.push_back(viaDialog / curl);
             std::printf("run %d: dialog %.3f s, curl %.3f s, ratio %.3f\n", round, viaDialog, curl,
                         viaDialog / curl);
+        },
+        [&] {
+            ResetWrittenFiles({download, curlFile});
         });
     Delay worstCancel{0, 0};
     for (int i = 0; i < 3; ++i) {
+        ResetWrittenFiles({download});
         const Delay cancel = dialog.cancelWhileFlowing(url);
         if (cancel.totalMs > worstCancel.totalMs) {
             worstCancel = cancel;
         }
-        std::remove(program.file("big.bin").c_str());
     }
+    ResetWrittenFiles({download, curlFile});
 
-    const double ratio = Median(ratios);
-    const long peak = PeakResidentKiB();
-    std::printf("file %llu MiB, %d interleaved runs\n", static_cast<unsigned long long>(megabytes),
-                runs);
-    std::printf("median dialog %.3f s (%.0f MiB/s), median curl %.3f s (%.0f MiB/s)\n",
-                Median(dialogTimes), megabytes / Median(dialogTimes), Median(curlTimes),
-                megabytes / Median(curlTimes));
-    std::printf("median ratio dialog/curl: %.3f\n", ratio);
+    PrintSpread("dialog", dialogTimes, "s");
+    PrintSpread("curl -s -o FILE", curlTimes, "s");
+    const double peakMiB = PeakResidentKiB() / 1024.0;
     std::printf(
-        "last read to \"Downloading finished.\" shown: worst %.3f ms (limit 100) %s; of it %.3f ms "
-        "in the dialog after the notification was taken\n",
-        worstShown.totalMs, worstShown.totalMs < 100 ? "ok" : "OVER", worstShown.dialogMs);
+        "last read to \"Downloading finished.\" shown: worst %.3f ms (limit %.0f ms), of it %.3f "
+        "ms in the dialog after the notification was taken\n",
+        worstShown.totalMs, kFinishedShownLimitMs, worstShown.dialogMs);
     std::printf(
-        "Cancel answered Yes to Idle while data flows: worst %.3f ms (limit 200) %s; of it %.3f ms "
-        "in the dialog after the notification was taken\n",
-        worstCancel.totalMs, worstCancel.totalMs < 200 ? "ok" : "OVER", worstCancel.dialogMs);
-    std::printf("peak memory: %.1f MiB (%.1f MiB before the runs; limit 96) %s\n", peak / 1024.0,
-                peakBefore / 1024.0, peak < 96 * 1024 ? "ok" : "OVER");
-    return worstShown.totalMs < 100 && worstCancel.totalMs < 200 && peak < 96 * 1024 ? 0 : 1;
+        "Cancel answered Yes to Idle while data flows: worst %.3f ms (limit %.0f ms), of it %.3f "
+        "ms in the dialog after the notification was taken\n",
+        worstCancel.totalMs, kCancelLimitMs, worstCancel.dialogMs);
+    std::printf("peak memory %.1f MiB (%.1f MiB before the runs; limit %.0f MiB)\n", peakMiB,
+                peakBefore / 1024.0, kPeakLimitMiB);
+
+    Summary speed = CompareMedians("dialog", dialogTimes, curlTimes, kTimeLimit);
+    speed.peakMiB = peakMiB;
+    const Summary shown = WithinLimit("dialog_finished_shown", Figure(worstShown.totalMs, "ms"),
+                                      Figure(kFinishedShownLimitMs, "ms", 0),
+                                      worstShown.totalMs < kFinishedShownLimitMs);
+    const Summary cancel =
+        WithinLimit("dialog_cancel", Figure(worstCancel.totalMs, "ms"),
+                    Figure(kCancelLimitMs, "ms", 0), worstCancel.totalMs < kCancelLimitMs);
+    const Summary memory =
+        WithinLimit("dialog_memory", Figure(peakMiB, "MiB", 1), Figure(kPeakLimitMiB, "MiB", 0),
+                    peakMiB < kPeakLimitMiB, peakMiB);
+    PrintSummary(speed);
+    PrintSummary(shown);
+    PrintSummary(cancel);
+    PrintSummary(memory);
+    return speed.ok && shown.ok && cancel.ok && memory.ok ? 0 : 1;
 }

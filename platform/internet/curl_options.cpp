@@ -7,8 +7,6 @@
 
 namespace {
 
-// The curl tool's own choice: large enough that 1024-byte reads cost next to nothing.
-constexpr long kReceiveBufferSize = 100 * 1024;
 constexpr long kMaxRedirects = 5;
 
 bool isUnlimited(DWORD milliseconds) {

@@ -1,7 +1,6 @@
 #include "platform/internet/curl_transfer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/internet/curl_errors.h"
 #include "platform/internet/curl_global.h"
@@ -12,14 +11,12 @@
 
 namespace {
 
-// Pausing at about this much unread data was the fastest bounded variant measured.
-constexpr std::size_t kPauseAt = 256 * 1024;
 // Longest single wait for the socket; libcurl's own timers shorten it.
 constexpr int kPollMs = 1000;
 
 }  // namespace
 
-CurlTransfer::CurlTransfer() {
+CurlTransfer::CurlTransfer() : received_(kReceiveBufferSize) {
     ensureCurlInitialized();
     easy_ = curl_easy_init();
     multi_ = curl_multi_init();
@@ -32,7 +29,6 @@ CurlTransfer::CurlTransfer() {
         curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &CurlTransfer::onRequestReady);
         curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
     }
-    buffer_.reserve(kPauseAt + 128 * 1024);
 }
 
 CurlTransfer::~CurlTransfer() {
@@ -58,8 +54,7 @@ void CurlTransfer::reset(Protocol protocol, bool keepBody) {
     keepBody_ = keepBody;
     opened_ = done_ = paused_ = false;
     result_ = CURLE_OK;
-    buffer_.clear();
-    head_ = 0;
+    received_.clear();
     headers_ = ResponseHeaders();
     replies_ = FtpReplyCollector();
     lastProgress_ = {};
@@ -119,7 +114,7 @@ DWORD CurlTransfer::begin(Protocol protocol) {
     return opened_ || result_ == CURLE_OK ? ERROR_SUCCESS : failure();
 }
 
-DWORD CurlTransfer::read(void* buffer, DWORD size, DWORD* got) {
+DWORD CurlTransfer::readWhenEmpty(void* buffer, DWORD size, DWORD* got) {
     *got = 0;
     if (size == 0) {
         return ERROR_SUCCESS;
@@ -130,10 +125,7 @@ DWORD CurlTransfer::read(void* buffer, DWORD size, DWORD* got) {
         }
         pump();
     }
-    const std::size_t n = std::min<std::size_t>(size, held());
-    std::memcpy(buffer, buffer_.data() + head_, n);
-    head_ += n;
-    *got = static_cast<DWORD>(n);
+    *got = static_cast<DWORD>(received_.take(buffer, size));
     return ERROR_SUCCESS;
 }
 
@@ -149,9 +141,6 @@ void CurlTransfer::pump() {
     const bool wasOpened = opened_;
     if (paused_ && held() == 0) {
         paused_ = false;
-        buffer_.clear();
-        head_ = 0;
-        // Hands back the chunk that was refused, through onBody, before it returns.
         noteProgress();  // the silence that counts begins now, not when the pause began
         curl_easy_pause(easy_, CURLPAUSE_CONT);
         if (held() > 0) {
@@ -213,18 +202,20 @@ size_t CurlTransfer::onBody(char* data, size_t size, size_t count, void* self) {
         transfer->noteProgress();
         return bytes;
     }
-    if (transfer->held() >= kPauseAt) {
+    if (bytes == 0) {
+        return 0;
+    }
+    transfer->received_.append(data, bytes);
+    transfer->opened_ = true;
+    transfer->noteProgress();
+    // Paused at the first chunk, resumed once the reader has taken all. Asked from inside the
+    // callback, the pause lets libcurl hand over the rest of what its receive brought and
+    // stops it there: the layer holds at most one receive buffer, never refuses a chunk (a
+    // refused chunk is copied by libcurl and handed over again), and copies each byte while
+    // it is still in the processor's cache.
+    if (!transfer->paused_) {
         transfer->paused_ = true;
-        return CURL_WRITEFUNC_PAUSE;
-    }
-    if (transfer->head_ == transfer->buffer_.size()) {
-        transfer->buffer_.clear();
-        transfer->head_ = 0;
-    }
-    transfer->buffer_.insert(transfer->buffer_.end(), data, data + bytes);
-    if (bytes > 0) {
-        transfer->opened_ = true;
-        transfer->noteProgress();
+        curl_easy_pause(transfer->easy_, CURLPAUSE_RECV);
     }
     return bytes;
 }

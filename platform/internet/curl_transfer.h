@@ -1,18 +1,18 @@
 #pragma once
 
 // One libcurl easy handle driven by a multi handle of its own, so that the caller pulls the
-// data: a read hands out what the layer holds and only drives libcurl when it holds nothing.
-// The transfer pauses once about 256 KiB wait unread, so memory stays bounded whatever the
-// size of the file. One thread at a time.
+// data: a read hands out what the layer holds and only drives libcurl when it holds nothing,
+// and libcurl pauses as soon as it has handed over what one receive brought, so memory stays
+// bounded whatever the size of the file. One thread at a time.
 #include <chrono>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include <curl/curl.h>
 
 #include "platform/internet/internet_timeouts.h"
 #include "platform/internet/last_response.h"
+#include "platform/internet/receive_buffer.h"
 #include "platform/internet/response_headers.h"
 #include "platform/last_error.h"
 #include "platform/win_types.h"
@@ -45,7 +45,14 @@ public:
     // byte or the end. Returns the platform error number.
     DWORD begin(Protocol protocol);
     // Blocks until it can give 1 to size bytes; *got 0 only at the end of the data.
-    DWORD read(void* buffer, DWORD size, DWORD* got);
+    DWORD read(void* buffer, DWORD size, DWORD* got) {
+        // Called for every small block: what is held is handed out here, inline.
+        if (held() != 0 && size != 0) {
+            *got = static_cast<DWORD>(received_.take(buffer, size));
+            return ERROR_SUCCESS;
+        }
+        return readWhenEmpty(buffer, size, got);
+    }
     // Blocks until data is there or the transfer has ended; the count held now.
     DWORD available(DWORD* count);
     // Ends a transfer in progress; the easy handle can then be set up for another request.
@@ -67,13 +74,14 @@ private:
     static int onRequestReady(void* self, char* ip, char* localIp, int port, int localPort);
 
     void reset(Protocol protocol, bool keepBody);
+    DWORD readWhenEmpty(void* buffer, DWORD size, DWORD* got);
     // Makes progress: resumes a paused transfer, runs libcurl once, and waits for the socket
     // when that brought nothing.
     void pump();
     DWORD failure() const;
     void noteProgress() { lastProgress_ = std::chrono::steady_clock::now(); }
     bool silentTooLong() const;
-    std::size_t held() const { return buffer_.size() - head_; }
+    std::size_t held() const { return received_.held(); }
 
     CURL* easy_ = nullptr;
     curl_slist* requestHeaders_ = nullptr;
@@ -86,8 +94,7 @@ private:
     bool done_ = false;
     bool paused_ = false;
     CURLcode result_ = CURLE_OK;
-    std::vector<char> buffer_;
-    std::size_t head_ = 0;
+    ReceiveBuffer received_;
     std::chrono::milliseconds stallLimit_{0};
     std::chrono::steady_clock::time_point lastProgress_{};
     ResponseHeaders headers_;

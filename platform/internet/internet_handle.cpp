@@ -12,18 +12,18 @@ struct HandleTable {
     std::unordered_map<std::uintptr_t, std::shared_ptr<InternetHandle>> handles;
     // Far from small integers and from real addresses, so a stray value is not taken for one.
     std::uintptr_t next = 0xC0A0001;
-    // Counts removals: a thread's remembered look-up holds while it is unchanged.
-    std::atomic<std::uint64_t> removals{0};
 };
 
-// The last handle this thread looked up quickly. Holding the object keeps the pointer handed
-// out valid even if another thread closes the handle meanwhile.
-struct RememberedHandle {
-    std::uintptr_t id = 0;
-    std::uint64_t removals = 0;
-    std::shared_ptr<InternetHandle> handle;
-};
-thread_local RememberedHandle remembered;
+// Counts removals: a thread's remembered look-up holds while it is unchanged.
+constinit std::atomic<std::uint64_t> removals{0};
+
+// The last handle this thread looked up quickly, as plain values so that checking it costs a
+// few instructions. The held pointer keeps the object valid even if another thread closes
+// the handle meanwhile; it is only touched when the look-up changes.
+thread_local std::uintptr_t rememberedId = 0;
+thread_local std::uint64_t rememberedRemovals = 0;
+thread_local InternetHandle* rememberedObject = nullptr;
+thread_local std::shared_ptr<InternetHandle> rememberedHold;
 
 HandleTable& table() {
     static HandleTable* instance = new HandleTable;  // outlives every static destructor
@@ -65,19 +65,20 @@ std::shared_ptr<InternetHandle> removeHandle(HINTERNET handle) {
     }
     std::shared_ptr<InternetHandle> removed = std::move(found->second);
     t.handles.erase(found);
-    t.removals.fetch_add(1, std::memory_order_release);
+    removals.fetch_add(1, std::memory_order_release);
     return removed;
 }
 
 InternetHandle* findHandleQuickly(HINTERNET handle) {
     const auto id = reinterpret_cast<std::uintptr_t>(handle);
-    const std::uint64_t removals = table().removals.load(std::memory_order_acquire);
-    if (id != 0 && remembered.id == id && remembered.removals == removals) {
-        return remembered.handle.get();
+    const std::uint64_t removed = removals.load(std::memory_order_acquire);
+    if (id != 0 && rememberedId == id && rememberedRemovals == removed) {
+        return rememberedObject;
     }
     // The count read before the look-up: a removal in between only costs a later miss.
-    remembered.handle = findHandle(handle);
-    remembered.id = remembered.handle ? id : 0;
-    remembered.removals = removals;
-    return remembered.handle.get();
+    rememberedHold = findHandle(handle);
+    rememberedObject = rememberedHold.get();
+    rememberedId = rememberedObject ? id : 0;
+    rememberedRemovals = removed;
+    return rememberedObject;
 }

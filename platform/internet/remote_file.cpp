@@ -7,7 +7,10 @@
 
 RemoteFile::RemoteFile(DWORD type, DWORD_PTR context, InternetTimeouts timeouts,
                        std::unique_ptr<CurlTransfer> transfer)
-    : InternetHandle(type, context, timeouts), own_(std::move(transfer)), started_(true) {}
+    : InternetHandle(type, context, timeouts),
+      own_(std::move(transfer)),
+      started_(true),
+      reading_(own_.get()) {}
 
 RemoteFile::RemoteFile(DWORD_PTR context, std::shared_ptr<FtpConnection> connection,
                        std::string url, bool ascii)
@@ -29,6 +32,7 @@ void RemoteFile::close() {
         return;
     }
     closed_ = true;
+    reading_ = nullptr;
     // The object may outlive its handle for a while (a thread's remembered look-up): the
     // transfer and its connection go now.
     own_.reset();
@@ -52,11 +56,14 @@ DWORD RemoteFile::start() {
     if (!started_) {
         started_ = true;
         startError_ = connection_->beginRetrieval(url_, ascii_);
+        if (startError_ == ERROR_SUCCESS) {
+            reading_ = &connection_->transfer();
+        }
     }
     return startError_;
 }
 
-DWORD RemoteFile::read(void* buffer, DWORD size, DWORD* got) {
+DWORD RemoteFile::readFirst(void* buffer, DWORD size, DWORD* got) {
     *got = 0;
     if (const DWORD error = start(); error != ERROR_SUCCESS) {
         return error;

@@ -23,7 +23,14 @@ public:
                bool ascii);
     ~RemoteFile() override;
 
-    DWORD read(void* buffer, DWORD size, DWORD* got);
+    DWORD read(void* buffer, DWORD size, DWORD* got) {
+        if (reading_ == nullptr) {
+            return readFirst(buffer, size, got);
+        }
+        const DWORD error = reading_->read(buffer, size, got);
+        position_ += *got;
+        return error;
+    }
     DWORD available(DWORD* count);
     // Moves forward to an absolute position by reading past the bytes in between.
     DWORD skipTo(std::uint64_t position);
@@ -45,6 +52,8 @@ public:
 private:
     CurlTransfer& transfer() const;
     DWORD start();
+    // A read before the transfer has begun, or after the file was closed.
+    DWORD readFirst(void* buffer, DWORD size, DWORD* got);
 
     std::unique_ptr<CurlTransfer> own_;
     std::shared_ptr<FtpConnection> connection_;
@@ -54,4 +63,6 @@ private:
     DWORD startError_ = ERROR_SUCCESS;
     bool closed_ = false;
     std::uint64_t position_ = 0;
+    // The transfer that reads go to, once it has begun well; null before and after.
+    CurlTransfer* reading_ = nullptr;
 };

@@ -81,6 +81,23 @@ TEST(WindowMessages, PendingCountsWhatWasPostedAndNotTakenPerKind) {
     EXPECT_EQ(PendingMessages(window, kProgress), 1u);
 }
 
+TEST(WindowMessages, TakenCountMovesWhenAWaitingMessageMayHaveGone) {
+    std::uint64_t seen = 0;
+    {
+        QueueTarget target;
+        PostMessageA(target.window(), kProgress, 1, 0);
+        seen = MessagesTakenCount();
+        PostMessageA(target.window(), kProgress, 2, 0);
+        MessageTaken(target.window(), kStarted);  // none of that kind waits
+        EXPECT_EQ(MessagesTakenCount(), seen);
+        ASSERT_TRUE(target.take());
+        EXPECT_NE(MessagesTakenCount(), seen);
+        seen = MessagesTakenCount();
+    }
+    // Gone with a message still waiting: nothing of it waits any more.
+    EXPECT_NE(MessagesTakenCount(), seen);
+}
+
 TEST(WindowMessages, EachPostersOrderIsKeptWhenSeveralPostAtOnce) {
     QueueTarget target;
     constexpr int kPosters = 4;

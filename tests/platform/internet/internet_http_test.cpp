@@ -1,4 +1,5 @@
 // The Internet calls against real HTTP, HTTPS and gopher servers on loopback.
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <ostream>
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/internet/curl_options.h"
 #include "platform/internet/wininet.h"
 #include "platform/last_error.h"
 #include "tests/platform/internet/internet_test_helpers.h"
@@ -104,6 +106,33 @@ TEST_F(InternetHttp, ServesAFileFromNginx) {
     const ReadOutcome outcome = readToEnd(file.get());
     ASSERT_TRUE(outcome.ok) << outcome.error;
     EXPECT_EQ(outcome.data, readFile(root.file("file.bin")));
+}
+
+TEST_F(InternetHttp, HoldsNoMoreThanOneReceiveWhateverTheServerSends) {
+    // Loopback nginx keeps the socket full: without its pause the layer would take it all.
+    TempDir root;
+    constexpr std::size_t kSize = 16 << 20;
+    writePatternFile(root.file("big.bin"), kSize);
+    NginxServer nginx(root.path());
+    Handle file = open(nginx.url("/big.bin"));
+    ASSERT_TRUE(file) << GetLastError();
+    std::string data;
+    DWORD mostHeld = 0;
+    for (;;) {
+        DWORD available = 0;
+        ASSERT_TRUE(InternetQueryDataAvailable(file.get(), &available, 0, 0)) << GetLastError();
+        mostHeld = std::max(mostHeld, available);
+        std::string piece(available, '\0');
+        DWORD got = 0;
+        ASSERT_TRUE(InternetReadFile(file.get(), piece.data(), available, &got));
+        if (got == 0) {
+            break;
+        }
+        data.append(piece, 0, got);
+    }
+    EXPECT_LE(mostHeld, static_cast<DWORD>(kReceiveBufferSize));
+    ASSERT_EQ(data.size(), kSize);
+    EXPECT_TRUE(matchesPattern(data.data(), data.size()));
 }
 
 TEST_F(InternetHttp, DataAvailableAndForwardMovesFollowTheStream) {
