@@ -197,7 +197,7 @@ TEST(RateSeries, ALongHistoryIsThinnedKeepingEveryPeakAndDip) {
 TEST(RateSeries, AShortHistoryKeepsEveryPoint) {
     HistoryRows rows;
     for (int minute = 59; minute >= 0; --minute) {
-        char start[32];
+        char start[40];
         std::snprintf(start, sizeof start, "2026-05-05T10:%02d:00.000Z", minute);
         rows.add(Row(start, B, 0, 1, 1.0, 10.0 + minute));
     }
