@@ -6,21 +6,13 @@
 #include "cli/history_print.h"
 #include "cli/series_summary.h"
 #include "history/history_row.h"
+#include "tests/support/history_samples.h"
 
 namespace {
 
 HistoryRow Finished() {
-    HistoryRow row;
+    HistoryRow row = FinishedSampleRow();
     row.id = 7;
-    row.startUtc = "2026-12-08T17:05:09.123Z";
-    row.url = "http://h/f.bin";
-    row.bytes = 100000000;
-    row.firstByteSeconds = 0.023;
-    row.transferSeconds = 8.477;
-    row.totalSeconds = 8.5;
-    row.megabitsPerSecond = 100000000 * 8 / 1e6 / 8.5;
-    row.serverAddress = "192.0.2.7:80";
-    row.program = "corvanite-cli";
     return row;
 }
 

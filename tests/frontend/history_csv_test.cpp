@@ -6,6 +6,7 @@
 
 #include "frontend/history_csv.h"
 #include "history/history_row.h"
+#include "tests/support/history_samples.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -13,19 +14,7 @@ using namespace testsupport;
 
 namespace {
 
-HistoryRow Finished() {
-    HistoryRow row;
-    row.startUtc = "2026-12-08T17:05:09.123Z";
-    row.url = "http://h/f.bin";
-    row.bytes = 100000000;
-    row.firstByteSeconds = 0.023;
-    row.transferSeconds = 8.477;
-    row.totalSeconds = 8.5;
-    row.megabitsPerSecond = 100000000 * 8 / 1e6 / 8.5;
-    row.serverAddress = "192.0.2.7:80";
-    row.program = "corvanite-cli";
-    return row;
-}
+constexpr auto Finished = FinishedSampleRow;
 
 TEST(HistoryCsv, OneLinePerTestUnderTheHeader) {
     EXPECT_EQ(HistoryCsvHeader(),

@@ -12,21 +12,12 @@
 
 #include <QDateTime>
 
+#include "tests/support/history_samples.h"
 #include "ui/start_time.h"
 
 namespace {
 
-HistoryRow Row(const std::string& start, const std::string& url, unsigned outcome,
-               std::uint64_t bytes, std::optional<double> total, std::optional<double> rate) {
-    HistoryRow row;
-    row.startUtc = start;
-    row.url = url;
-    row.outcome = outcome;
-    row.bytes = bytes;
-    row.totalSeconds = total;
-    row.megabitsPerSecond = rate;
-    return row;
-}
+constexpr auto Row = SampleRow;
 
 void ExpectSame(const HistoryRow& a, const HistoryRow& b) {
     EXPECT_EQ(a.id, b.id);

@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 
+#include "tests/support/history_samples.h"
 #include "ui/history_rows.h"
 #include "ui/rate_series.h"
 #include "ui/start_time.h"
@@ -20,17 +21,7 @@ namespace {
 
 using Model = HistoryTableModel;
 
-HistoryRow Row(const std::string& start, const std::string& url, unsigned outcome,
-               std::uint64_t bytes, std::optional<double> total, std::optional<double> rate) {
-    HistoryRow row;
-    row.startUtc = start;
-    row.url = url;
-    row.outcome = outcome;
-    row.bytes = bytes;
-    row.totalSeconds = total;
-    row.megabitsPerSecond = rate;
-    return row;
-}
+constexpr auto Row = SampleRow;
 
 constexpr const char* A = "http://a.test/100MB.bin";
 constexpr const char* B = "ftp://b.test/pub/doc.pdf";
