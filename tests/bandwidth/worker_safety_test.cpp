@@ -29,7 +29,6 @@ const std::string kUrlList = "Corvanite.cfg";
 const std::string kEarlierReport = "an earlier report\r\n";
 const std::string kOwnUrls = "http://127.0.0.1/own.bin\n";
 
-// Every file in a directory with its content.
 // The history's own files, which every test adds to.
 bool IsHistoryFile(const std::string& name) {
     return name.rfind("BandWidth_History.db", 0) == 0;
