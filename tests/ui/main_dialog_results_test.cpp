@@ -85,12 +85,6 @@ TEST_F(DialogResults, TheLineFollowsEachTest) {
     finish(OutcomeCancelled);
     EXPECT_EQ(result(), "");
     EXPECT_EQ(status(), "Downloading is broken by user.");
-
-    // So does a failure.
-    startTest();
-    notify(WM_DOWNLOAD_STARTED, 102400);
-    finish(OutcomeOpenUrlException);
-    EXPECT_EQ(result(), "");
 }
 
 TEST_F(DialogResults, TheWindowMenuOffersResultsJustBeforeTheAboutItem) {
