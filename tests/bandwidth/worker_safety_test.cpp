@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <map>
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -52,10 +51,6 @@ struct OwnFile {
     std::string (*name)();
     unsigned outcome;  // 105 for a name without a '.', which ends the test first
 };
-
-void PrintTo(const OwnFile& c, std::ostream* out) {
-    *out << c.name();
-}
 
 class TestWorkerOwnFile : public ::testing::TestWithParam<OwnFile> {};
 
@@ -124,10 +119,6 @@ struct Blanks {
     std::string after;
 };
 
-void PrintTo(const Blanks& c, std::ostream* out) {
-    *out << c.label;
-}
-
 class TestWorkerBlanks : public ::testing::TestWithParam<Blanks> {};
 
 TEST_P(TestWorkerBlanks, AroundTheUrlAreNotPartOfIt) {
@@ -159,10 +150,6 @@ struct Credentials {
     std::string userInfo;  // before "@"
     std::string shown;     // as the report shows it
 };
-
-void PrintTo(const Credentials& c, std::ostream* out) {
-    *out << c.userInfo;
-}
 
 class TestWorkerCredentials : public ::testing::TestWithParam<Credentials> {};
 
@@ -197,10 +184,6 @@ struct Planted {
     const char* label;
     void (*plant)(const std::string& report, const std::string& elsewhere);
 };
-
-void PrintTo(const Planted& c, std::ostream* out) {
-    *out << c.label;
-}
 
 class TestWorkerPlantedReport : public ::testing::TestWithParam<Planted> {};
 
