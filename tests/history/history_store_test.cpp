@@ -8,6 +8,7 @@
 
 #include "history/history_reader.h"
 #include "history/history_store.h"
+#include "tests/support/history_samples.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -21,15 +22,9 @@ std::string Block(const std::string& url) {
 }
 
 HistoryRow Row(const std::string& start, const std::string& url, unsigned outcome = 0) {
-    HistoryRow row;
-    row.startUtc = start;
-    row.url = url;
-    row.outcome = outcome;
-    row.bytes = 4096;
+    HistoryRow row = SampleRow(start, url, outcome, 4096, 0.75, 4096 * 8 / 1e6 / 0.75);
     row.firstByteSeconds = 0.25;
     row.transferSeconds = 0.5;
-    row.totalSeconds = 0.75;
-    row.megabitsPerSecond = 4096 * 8 / 1e6 / 0.75;
     row.serverAddress = "127.0.0.1:80";
     row.program = "corvanite-cli";
     return row;
