@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +26,7 @@
 #include "tests/common/instance_lock_holder.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/common/qt_application.h"
+#include "tests/support/scoped_environment.h"
 
 namespace {
 
@@ -51,9 +51,7 @@ protected:
         runtime_ = directory_ + "/runtime";
         ASSERT_TRUE(fs::create_directory(runtime_));
         ASSERT_EQ(chmod(runtime_.c_str(), 0700), 0);
-        if (const char* saved = std::getenv("XDG_RUNTIME_DIR"))
-            savedRuntime_ = saved;
-        setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+        environment_.set("XDG_RUNTIME_DIR", runtime_);
         name_ = std::string("Corvanite-") +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
         executable_ = directory_ + "/" + name_ + ".EXE";
@@ -65,10 +63,6 @@ protected:
     void TearDown() override {
         SetShellOpener({});
         SetMainWindow(nullptr);
-        if (savedRuntime_)
-            setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
         fs::remove_all(directory_);
     }
 
@@ -93,7 +87,7 @@ protected:
 
     std::string directory_;
     std::string runtime_;
-    std::optional<std::string> savedRuntime_;
+    testsupport::ScopedEnvironment environment_;
     std::string name_;
     std::string executable_;
     std::vector<std::string> opened_;
@@ -182,20 +176,12 @@ TEST_F(TestAppTest, AGuardThatCannotBeMadeDoesNotStopTheStart) {
     const std::string privateFolder = temporary + "/corvanite-" + std::to_string(geteuid());
     ASSERT_TRUE(fs::create_directory(privateFolder));
     ASSERT_EQ(chmod(privateFolder.c_str(), 0777), 0);
-    std::optional<std::string> savedTemporary;
-    if (const char* saved = std::getenv("TMPDIR"))
-        savedTemporary = saved;
-    setenv("TMPDIR", temporary.c_str(), 1);
+    environment_.set("TMPDIR", temporary);
 
     MessageBoxAnswers answers;
     TestApp app(closingDialog());
     app.initialise(executable_);
     app.startUp();
-
-    if (savedTemporary)
-        setenv("TMPDIR", savedTemporary->c_str(), 1);
-    else
-        unsetenv("TMPDIR");
     EXPECT_EQ(dialogsMade_, 1);
     EXPECT_EQ(answers.count(), 0u);
 }

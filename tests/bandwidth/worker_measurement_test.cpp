@@ -42,7 +42,7 @@ protected:
     TempDir program;
 };
 
-TEST_F(PacedServer, TheRateCountsNoByteAtZeroTime) {
+TEST_F(PacedServer, TheRateCountsNoByteAtZeroTimeAndTheHistoryHoldsTheSameFigures) {
     const EndedRun run = RunWorkerForEnding(PacedUrl(http), program.path());
     ASSERT_EQ(run.returned, OutcomeFinished);
     ASSERT_TRUE(run.ending.has_value());
@@ -65,12 +65,8 @@ TEST_F(PacedServer, TheRateCountsNoByteAtZeroTime) {
     ASSERT_TRUE(RateMegabitsPerSecond(m).has_value());
     EXPECT_LE(*RateMegabitsPerSecond(m), bound);
     EXPECT_GT(*RateMegabitsPerSecond(m), 0);
-}
 
-TEST_F(PacedServer, TheHistoryHoldsTheSameFiguresAsTheEnding) {
-    const EndedRun run = RunWorkerForEnding(PacedUrl(http), program.path());
-    ASSERT_EQ(run.returned, OutcomeFinished);
-    ASSERT_TRUE(run.ending.has_value());
+    // The history holds the same figures as the ending.
     const TestEnding& ending = *run.ending;
     EXPECT_TRUE(ending.recorded) << ending.historyProblem;
     EXPECT_EQ(ending.serverAddress, "127.0.0.1:" + std::to_string(http.port()));

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <map>
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -29,7 +28,6 @@ const std::string kUrlList = "Corvanite.cfg";
 const std::string kEarlierReport = "an earlier report\r\n";
 const std::string kOwnUrls = "http://127.0.0.1/own.bin\n";
 
-// Every file in a directory with its content.
 // The history's own files, which every test adds to.
 bool IsHistoryFile(const std::string& name) {
     return name.rfind("BandWidth_History.db", 0) == 0;
@@ -53,10 +51,6 @@ struct OwnFile {
     std::string (*name)();
     unsigned outcome;  // 105 for a name without a '.', which ends the test first
 };
-
-void PrintTo(const OwnFile& c, std::ostream* out) {
-    *out << c.name();
-}
 
 class TestWorkerOwnFile : public ::testing::TestWithParam<OwnFile> {};
 
@@ -125,10 +119,6 @@ struct Blanks {
     std::string after;
 };
 
-void PrintTo(const Blanks& c, std::ostream* out) {
-    *out << c.label;
-}
-
 class TestWorkerBlanks : public ::testing::TestWithParam<Blanks> {};
 
 TEST_P(TestWorkerBlanks, AroundTheUrlAreNotPartOfIt) {
@@ -160,10 +150,6 @@ struct Credentials {
     std::string userInfo;  // before "@"
     std::string shown;     // as the report shows it
 };
-
-void PrintTo(const Credentials& c, std::ostream* out) {
-    *out << c.userInfo;
-}
 
 class TestWorkerCredentials : public ::testing::TestWithParam<Credentials> {};
 
@@ -198,10 +184,6 @@ struct Planted {
     const char* label;
     void (*plant)(const std::string& report, const std::string& elsewhere);
 };
-
-void PrintTo(const Planted& c, std::ostream* out) {
-    *out << c.label;
-}
 
 class TestWorkerPlantedReport : public ::testing::TestWithParam<Planted> {};
 

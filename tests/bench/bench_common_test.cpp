@@ -25,35 +25,26 @@ BenchOptions Parse(std::vector<std::string> args) {
                              {3, 64});
 }
 
-struct OptionsCase {
-    const char* name;
-    std::vector<std::string> args;
-    int runs;
-    std::uint64_t size;
-    bool quick;
-};
-
-void PrintTo(const OptionsCase& c, std::ostream* out) {
-    *out << c.name;
+TEST(BenchOptions, GiveTheRunsAndSize) {
+    const struct {
+        std::vector<std::string> args;
+        int runs;
+        std::uint64_t size;
+        bool quick;
+    } cases[] = {
+        {{}, 9, 1024, false},
+        {{"--quick"}, 3, 64, true},
+        {{"--runs", "15", "--quick"}, 15, 64, true},
+        {{"--mib", "256", "--runs", "7"}, 7, 256, false},
+    };
+    for (const auto& c : cases) {
+        const BenchOptions options = Parse(c.args);
+        const std::string line = ::testing::PrintToString(c.args);
+        EXPECT_EQ(options.runs, c.runs) << line;
+        EXPECT_EQ(options.size, c.size) << line;
+        EXPECT_EQ(options.quick, c.quick) << line;
+    }
 }
-
-class BenchOptionsCases : public ::testing::TestWithParam<OptionsCase> {};
-
-TEST_P(BenchOptionsCases, GiveTheRunsAndSize) {
-    const OptionsCase& c = GetParam();
-    const BenchOptions options = Parse(c.args);
-    EXPECT_EQ(options.runs, c.runs);
-    EXPECT_EQ(options.size, c.size);
-    EXPECT_EQ(options.quick, c.quick);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, BenchOptionsCases,
-    ::testing::Values(OptionsCase{"defaults", {}, 9, 1024, false},
-                      OptionsCase{"quick", {"--quick"}, 3, 64, true},
-                      OptionsCase{"given_over_quick", {"--runs", "15", "--quick"}, 15, 64, true},
-                      OptionsCase{"size_given", {"--mib", "256", "--runs", "7"}, 7, 256, false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BenchOptionsDeathTest, AnythingElseEndsWithTheUsage) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

@@ -17,6 +17,7 @@
 
 using clitest::CliExit;
 using clitest::CliFolder;
+using clitest::OutputLines;
 using clitest::RunCli;
 using testsupport::NginxServer;
 using testsupport::TempDir;
@@ -24,18 +25,6 @@ using testsupport::TempDir;
 namespace {
 
 constexpr std::uint64_t kSize = 300000;
-
-// The lines of a text.
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return lines;
-}
 
 class Monitoring : public ::testing::Test {
 protected:
@@ -68,7 +57,7 @@ TEST_F(Monitoring, ASeriesEndsWithTheSummaryOfItsRatesAndIsRecordedWhole) {
     // Three rows of this program, newest first, whose rates are the ones summed up.
     const CliExit history = RunCli(folder_.program(), {"--history", "--json"});
     ASSERT_EQ(history.status, 0) << history.err;
-    const auto lines = Lines(history.out);
+    const auto lines = OutputLines(history.out);
     ASSERT_EQ(lines.size(), 3u) << history.out;
     double least = 1e300;
     std::string previous = "9999";
@@ -93,7 +82,7 @@ TEST_F(Monitoring, TheHistoryPrintsAsATableAsCsvAndForOneUrl) {
 
     const CliExit table = RunCli(folder_.program(), {"--history"});
     ASSERT_EQ(table.status, 0) << table.err;
-    auto lines = Lines(table.out);
+    auto lines = OutputLines(table.out);
     ASSERT_EQ(lines.size(), 4u) << table.out;
     EXPECT_EQ(lines[0].rfind("Start (UTC)", 0), 0u);
     EXPECT_NE(lines[1].find(" 100  corvanite-cli  " + url("/nothing.bin")), std::string::npos)
@@ -103,7 +92,7 @@ TEST_F(Monitoring, TheHistoryPrintsAsATableAsCsvAndForOneUrl) {
 
     const CliExit csv = RunCli(folder_.program(), {"--history", "--csv", url("/b.bin")});
     ASSERT_EQ(csv.status, 0) << csv.err;
-    lines = Lines(csv.out);
+    lines = OutputLines(csv.out);
     ASSERT_EQ(lines.size(), 2u) << csv.out;
     EXPECT_EQ(lines[0].rfind("start_utc,url,outcome,", 0), 0u);
     EXPECT_NE(lines[1].find("," + url("/b.bin") + ",0,Downloading finished.,300000,"),
@@ -115,7 +104,7 @@ TEST_F(Monitoring, TheHistoryPrintsAsATableAsCsvAndForOneUrl) {
 TEST_F(Monitoring, AnEmptyOrDamagedHistory) {
     const CliExit empty = RunCli(folder_.program(), {"--history"});
     EXPECT_EQ(empty.status, 0) << empty.err;
-    EXPECT_EQ(Lines(empty.out).size(), 1u) << "the header only";
+    EXPECT_EQ(OutputLines(empty.out).size(), 1u) << "the header only";
 
     testsupport::writeFile(folder_.file("BandWidth_History.db"), std::string(4096, 'x'));
     const CliExit damaged = RunCli(folder_.program(), {"--history"});

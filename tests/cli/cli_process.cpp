@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -148,6 +149,15 @@ CliExit RunCli(const std::string& program, const std::vector<std::string>& argum
                const CliLaunch& launch) {
     CliProcess process(program, arguments, launch);
     return process.wait();
+}
+
+std::vector<std::string> OutputLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace clitest

@@ -79,4 +79,7 @@ private:
 CliExit RunCli(const std::string& program, const std::vector<std::string>& arguments,
                const CliLaunch& launch = {});
 
+// The lines of what a program wrote, without their line ends.
+std::vector<std::string> OutputLines(const std::string& text);
+
 }  // namespace clitest

@@ -54,32 +54,26 @@ TEST(HistoryJson, OneObjectPerLine) {
     EXPECT_NE(line.find("\"server_address\":null,\"program\":null"), std::string::npos) << line;
 }
 
-struct SummaryCase {
-    std::vector<std::optional<double>> rates;
-    unsigned finished;
-    std::string text;
-};
-
-class Summary : public ::testing::TestWithParam<SummaryCase> {};
-
-TEST_P(Summary, GivesLeastMedianAndGreatestOfTheFinishedTests) {
-    EXPECT_EQ(FormatSeriesSummary(SummarizeSeries(GetParam().rates, GetParam().finished)),
-              GetParam().text);
+TEST(Summary, GivesLeastMedianAndGreatestOfTheFinishedTests) {
+    const struct {
+        std::vector<std::optional<double>> rates;
+        unsigned finished;
+        std::string text;
+    } cases[] = {
+        {{94.1, 91.2, 95.0},
+         3,
+         "Series: 3 tests, 3 finished.\n"
+         "Rate: least 91.2 Mbit/s, median 94.1 Mbit/s, greatest 95.0 Mbit/s\n"},
+        {{10.0, std::nullopt, 30.0, 20.0, 40.0},
+         4,
+         "Series: 5 tests, 4 finished.\n"
+         "Rate: least 10.0 Mbit/s, median 25.0 Mbit/s, greatest 40.0 Mbit/s\n"},
+        {{std::nullopt}, 0, "Series: 1 test, 0 finished.\nRate: none, no test finished.\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatSeriesSummary(SummarizeSeries(c.rates, c.finished)), c.text);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Summary,
-    ::testing::Values(
-        SummaryCase{{94.1, 91.2, 95.0},
-                    3,
-                    "Series: 3 tests, 3 finished.\n"
-                    "Rate: least 91.2 Mbit/s, median 94.1 Mbit/s, greatest 95.0 Mbit/s\n"},
-        SummaryCase{{10.0, std::nullopt, 30.0, 20.0, 40.0},
-                    4,
-                    "Series: 5 tests, 4 finished.\n"
-                    "Rate: least 10.0 Mbit/s, median 25.0 Mbit/s, greatest 40.0 Mbit/s\n"},
-        SummaryCase{
-            {std::nullopt}, 0, "Series: 1 test, 0 finished.\nRate: none, no test finished.\n"}));
 
 TEST(Summary, AsJson) {
     EXPECT_EQ(FormatJsonSeriesSummary(SummarizeSeries({2.0, 1.0}, 2)),

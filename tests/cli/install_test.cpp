@@ -104,13 +104,8 @@ std::vector<std::string> Complete(const std::string& script, const std::string& 
         "' && _corvanite_cli; printf '%s\\n' \"${COMPREPLY[@]}\"";
     const CliExit bash = RunCli("/bin/bash", {"-c", program});
     EXPECT_EQ(bash.status, 0) << bash.err;
-    std::vector<std::string> offers;
-    for (std::size_t at = 0, end; (end = bash.out.find('\n', at)) != std::string::npos;
-         at = end + 1) {
-        if (end > at) {
-            offers.push_back(bash.out.substr(at, end - at));
-        }
-    }
+    std::vector<std::string> offers = clitest::OutputLines(bash.out);
+    std::erase(offers, std::string());
     std::sort(offers.begin(), offers.end());
     return offers;
 }

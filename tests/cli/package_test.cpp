@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,15 +37,6 @@ std::string PackageState() {
     const CliExit query =
         RunCli("/usr/bin/dpkg-query", {"--show", "--showformat=${db:Status-Status}", kPackage});
     return query.status == 0 && query.out != "not-installed" ? query.out : "";
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 class PackageOnThisMachine : public ::testing::Test {
@@ -114,7 +104,7 @@ TEST_F(PackageOnThisMachine, InstallsRunsATestForAUserAndPurgesCleanly) {
     ASSERT_EQ(install.status, 0) << install.out << install.err;
     ASSERT_EQ(PackageState(), "installed");
     const std::vector<std::string> files =
-        Lines(RunCli("/usr/bin/dpkg-query", {"--listfiles", kPackage}).out);
+        clitest::OutputLines(RunCli("/usr/bin/dpkg-query", {"--listfiles", kPackage}).out);
     for (const char* expected :
          {"/usr/bin/corvanite", "/usr/bin/corvanite-cli",
           "/usr/share/applications/corvanite.desktop",

@@ -36,11 +36,6 @@ std::vector<std::string> Names(const std::string& folder) {
     return names;
 }
 
-unsigned ModeOf(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
-}
-
 // The program started with its data and configuration folders in home.
 CliLaunch InFolders(const TempDir& home) {
     CliLaunch launch;
@@ -80,7 +75,7 @@ TEST_F(InstalledCli, KeepsTheReportAndTheDownloadInTheDataFolderAndNamesTheRepor
     EXPECT_NE(testsupport::readFile(data() + "/BandWidth_TestRpt.txt")
                   .find("Test URL:       " + url("/a.bin") + "\r\n"),
               std::string::npos);
-    EXPECT_EQ(ModeOf(data()), 0700u);
+    EXPECT_EQ(testsupport::fileMode(data()), 0700u);
     EXPECT_EQ(Names(bin()), std::vector<std::string>{"corvanite-cli"});
     const std::string named = "Report appended to " + data() + "/BandWidth_TestRpt.txt\n";
     ASSERT_GE(exit.err.size(), named.size());

@@ -89,19 +89,6 @@ const BadUrl kBadUrls[] = {
      kAnyKnown},
     {"Gopher", [](const ScriptedHttpServer&) { return std::string("gopher://127.0.0.1:1/a.bin"); },
      OutcomeOpenUrlException},
-    {"ReportAsTheName",
-     [](const ScriptedHttpServer& http) {
-         return http.url("/data?size=10&name=/BandWidth_TestRpt.txt");
-     },
-     OutcomeDestinationFailed},
-    {"UrlListAsTheName",
-     [](const ScriptedHttpServer& http) { return http.url("/data?size=10&name=/Corvanite.cfg"); },
-     OutcomeDestinationFailed},
-    {"BlanksAround",
-     [](const ScriptedHttpServer& http) {
-         return " \t" + http.url("/data?size=10&name=/f.bin") + " ";
-     },
-     OutcomeFinished},
     {"BlanksOnly", [](const ScriptedHttpServer&) { return std::string(" \t "); },
      OutcomeOpenUrlException},
     {"LocalFileOfTheSystem",

@@ -13,6 +13,7 @@
 #include "platform/instance_lock.h"
 #include "tests/faults/fault_harness.h"
 #include "tests/faults/https_server.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/scripted_http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
@@ -105,10 +106,9 @@ TEST(Security, TheFileIsSavedUnderTheUrlsNameNotTheServersChoice) {
 
 // The single-instance guard's folder is this user's alone, whatever the environment says.
 TEST(Security, TheInstanceLockLivesWhereNoOtherUserCanWrite) {
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string savedValue = saved != nullptr ? saved : "";
+    testsupport::ScopedEnvironment environment;
     for (const char* runtime : {"/tmp", "relative/dir", ""}) {
-        setenv("XDG_RUNTIME_DIR", runtime, 1);
+        environment.set("XDG_RUNTIME_DIR", runtime);
         const std::string directory = InstanceLockDirectory();
         ASSERT_FALSE(directory.empty()) << runtime;
         EXPECT_NE(directory, "/tmp");
@@ -117,11 +117,6 @@ TEST(Security, TheInstanceLockLivesWhereNoOtherUserCanWrite) {
         EXPECT_TRUE(S_ISDIR(status.st_mode)) << directory;
         EXPECT_EQ(status.st_uid, geteuid()) << directory;
         EXPECT_EQ(status.st_mode & (S_IWGRP | S_IWOTH), 0u) << directory;
-    }
-    if (saved != nullptr) {
-        setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
-    } else {
-        unsetenv("XDG_RUNTIME_DIR");
     }
 }
 

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,53 +16,40 @@ namespace {
 constexpr UINT kAppend = CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate |
                          CFile::shareDenyWrite | CFile::modeNoFollow;
 
-struct Planted {
-    const char* label;
-    // Puts something under "name" in dir; "elsewhere/target.txt" holds "kept".
-    void (*plant)(const TempDir& dir, const TempDir& elsewhere);
-};
+TEST(FileNoFollow, RefusesWhatIsNotAPlainFile) {
+    // Each puts something under "name" in dir; "elsewhere/target.txt" holds "kept".
+    const struct {
+        const char* label;
+        void (*plant)(const TempDir& dir, const TempDir& elsewhere);
+    } cases[] = {
+        {"link to a file",
+         [](const TempDir& dir, const TempDir& elsewhere) {
+             ASSERT_EQ(symlink((elsewhere / "target.txt").c_str(), (dir / "name").c_str()), 0);
+         }},
+        {"link to nothing yet",
+         [](const TempDir& dir, const TempDir& elsewhere) {
+             ASSERT_EQ(symlink((elsewhere / "created.txt").c_str(), (dir / "name").c_str()), 0);
+         }},
+        {"FIFO", [](const TempDir& dir,
+                    const TempDir&) { ASSERT_EQ(mkfifo((dir / "name").c_str(), 0600), 0); }},
+        {"folder", [](const TempDir& dir,
+                      const TempDir&) { ASSERT_EQ(mkdir((dir / "name").c_str(), 0700), 0); }},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        TempDir elsewhere;
+        WriteAll(elsewhere / "target.txt", "kept");
+        c.plant(dir, elsewhere);
 
-void PrintTo(const Planted& c, std::ostream* out) {
-    *out << c.label;
+        CFile file;
+        CFileException error;
+        EXPECT_FALSE(file.Open(dir / "name", kAppend, &error)) << c.label;
+        EXPECT_FALSE(file.IsOpen()) << c.label;
+        EXPECT_NE(error.m_cause, CFileException::none) << c.label;
+        EXPECT_EQ(ReadAll(elsewhere / "target.txt"), "kept") << c.label;
+        EXPECT_FALSE(std::filesystem::exists(elsewhere / "created.txt")) << c.label;
+    }
 }
-
-class FileNoFollow : public ::testing::TestWithParam<Planted> {};
-
-TEST_P(FileNoFollow, RefusesWhatIsNotAPlainFile) {
-    TempDir dir;
-    TempDir elsewhere;
-    WriteAll(elsewhere / "target.txt", "kept");
-    GetParam().plant(dir, elsewhere);
-
-    CFile file;
-    CFileException error;
-    EXPECT_FALSE(file.Open(dir / "name", kAppend, &error));
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_NE(error.m_cause, CFileException::none);
-    EXPECT_EQ(ReadAll(elsewhere / "target.txt"), "kept");
-    EXPECT_FALSE(std::filesystem::exists(elsewhere / "created.txt"));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Name, FileNoFollow,
-    ::testing::Values(
-        Planted{"LinkToAFile",
-                [](const TempDir& dir, const TempDir& elsewhere) {
-                    ASSERT_EQ(symlink((elsewhere / "target.txt").c_str(), (dir / "name").c_str()),
-                              0);
-                }},
-        Planted{"LinkToNothingYet",
-                [](const TempDir& dir, const TempDir& elsewhere) {
-                    ASSERT_EQ(symlink((elsewhere / "created.txt").c_str(), (dir / "name").c_str()),
-                              0);
-                }},
-        Planted{"Fifo", [](const TempDir& dir,
-                           const TempDir&) { ASSERT_EQ(mkfifo((dir / "name").c_str(), 0600), 0); }},
-        Planted{"Folder",
-                [](const TempDir& dir, const TempDir&) {
-                    ASSERT_EQ(mkdir((dir / "name").c_str(), 0700), 0);
-                }}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(FileNoFollow, PlainFileOpensAndIsWrittenAsUsual) {
     TempDir dir;

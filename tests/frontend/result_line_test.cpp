@@ -13,35 +13,29 @@ namespace {
 
 using std::chrono::milliseconds;
 
-struct ResultCase {
-    ResultFigures figures;
-    const char* line;
-};
-
-class ResultLine : public ::testing::TestWithParam<ResultCase> {};
-
-TEST_P(ResultLine, IsWrittenInDecimalUnits) {
-    EXPECT_EQ(FormatResultLine(GetParam().figures), GetParam().line);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ResultLine,
-    ::testing::Values(
-        ResultCase{{100000000, 8.5, 0.023, 100000000 * 8 / 1e6 / 8.5},
-                   "94.1 Mbit/s (11.8 MB/s): 100.0 MB in 8.50 s, first byte after 23 ms"},
-        ResultCase{{1073741824, 1.25, 0.0004, 1073741824.0 * 8 / 1e6 / 1.25},
-                   "6871.9 Mbit/s (859.0 MB/s): 1.07 GB in 1.25 s, first byte after 0 ms"},
-        ResultCase{{999, 0.5, 0.4, 999 * 8 / 1e6 / 0.5},
-                   "0.02 Mbit/s (0.00 MB/s): 999 B in 500 ms, first byte after 400 ms"},
-        ResultCase{{999949, 2.0, 1.5, 3.999796},
-                   "4.00 Mbit/s (0.50 MB/s): 999.9 kB in 2.00 s, "
-                   "first byte after 1.50 s"},
-        ResultCase{{999950, 0.9996, 0.1, 8.0},
-                   "8.00 Mbit/s (1.00 MB/s): 1.0 MB in 1.00 s, "
-                   "first byte after 100 ms"},
+TEST(ResultLine, IsWrittenInDecimalUnits) {
+    const struct {
+        ResultFigures figures;
+        const char* line;
+    } cases[] = {
+        {{100000000, 8.5, 0.023, 100000000 * 8 / 1e6 / 8.5},
+         "94.1 Mbit/s (11.8 MB/s): 100.0 MB in 8.50 s, first byte after 23 ms"},
+        {{1073741824, 1.25, 0.0004, 1073741824.0 * 8 / 1e6 / 1.25},
+         "6871.9 Mbit/s (859.0 MB/s): 1.07 GB in 1.25 s, first byte after 0 ms"},
+        {{999, 0.5, 0.4, 999 * 8 / 1e6 / 0.5},
+         "0.02 Mbit/s (0.00 MB/s): 999 B in 500 ms, first byte after 400 ms"},
+        {{999949, 2.0, 1.5, 3.999796},
+         "4.00 Mbit/s (0.50 MB/s): 999.9 kB in 2.00 s, first byte after 1.50 s"},
+        {{999950, 0.9996, 0.1, 8.0},
+         "8.00 Mbit/s (1.00 MB/s): 1.0 MB in 1.00 s, first byte after 100 ms"},
         // An empty file: no first byte; no total time: no rate.
-        ResultCase{{0, 0.012, std::nullopt, 0.0}, "0.00 Mbit/s (0.00 MB/s): 0 B in 12 ms"},
-        ResultCase{{5000, std::nullopt, std::nullopt, std::nullopt}, "5.0 kB"}));
+        {{0, 0.012, std::nullopt, 0.0}, "0.00 Mbit/s (0.00 MB/s): 0 B in 12 ms"},
+        {{5000, std::nullopt, std::nullopt, std::nullopt}, "5.0 kB"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatResultLine(c.figures), c.line);
+    }
+}
 
 TEST(ResultLine, OfAnEndingAndOfItsHistoryRowAreTheSame) {
     TestEnding ending;
@@ -81,25 +75,21 @@ TEST(Measurement, TheRateIsTakenOverTheTotalTime) {
     EXPECT_FALSE(RateMegabitsPerSecond(m).has_value());
 }
 
-struct LiveCase {
-    LiveFigures figures;
-    const char* line;
-};
-
-class LiveLine : public ::testing::TestWithParam<LiveCase> {};
-
-TEST_P(LiveLine, ShowsReceivedRateAndTimeLeft) {
-    EXPECT_EQ(FormatLiveLine(GetParam().figures), GetParam().line);
+TEST(LiveLine, ShowsReceivedRateAndTimeLeft) {
+    const struct {
+        LiveFigures figures;
+        const char* line;
+    } cases[] = {
+        {{42000000, 100000000, 11764705.9}, "42.0 MB of 100.0 MB, 94.1 Mbit/s, 0:05 left"},
+        {{0, 100000000, std::nullopt}, "0 B of 100.0 MB, -- Mbit/s"},
+        {{5000, std::nullopt, 1000.0}, "5.0 kB, 0.01 Mbit/s"},
+        {{100, 100, 10.0}, "100 B of 100 B, 0.00 Mbit/s"},
+        {{0, 3730000000, 1000000.0}, "0 B of 3.73 GB, 8.00 Mbit/s, 1:02:10 left"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatLiveLine(c.figures), c.line);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LiveLine,
-    ::testing::Values(
-        LiveCase{{42000000, 100000000, 11764705.9}, "42.0 MB of 100.0 MB, 94.1 Mbit/s, 0:05 left"},
-        LiveCase{{0, 100000000, std::nullopt}, "0 B of 100.0 MB, -- Mbit/s"},
-        LiveCase{{5000, std::nullopt, 1000.0}, "5.0 kB, 0.01 Mbit/s"},
-        LiveCase{{100, 100, 10.0}, "100 B of 100 B, 0.00 Mbit/s"},
-        LiveCase{{0, 3730000000, 1000000.0}, "0 B of 3.73 GB, 8.00 Mbit/s, 1:02:10 left"}));
 
 TEST(HistoryNotice, TellsTheFirstProblemOnly) {
     HistoryNotice notice;

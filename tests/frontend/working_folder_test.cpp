@@ -80,13 +80,10 @@ TEST(WorkingFolder, OfThisProgramIsItsFolderWhenTheRealUserMayWriteIt) {
     EXPECT_EQ(WorkingFolderOfThisProgram().directory == executable, writable) << executable;
 }
 
+using testsupport::fileMode;
+
 class PreparedFolder : public ::testing::Test {
 protected:
-    static unsigned ModeOf(const std::string& path) {
-        struct stat status {};
-        return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
-    }
-
     testsupport::TempDir base_;
 };
 
@@ -95,8 +92,8 @@ TEST_F(PreparedFolder, IsCreatedWithTheFoldersAboveItForTheUserAlone) {
     const auto problem = PrepareWorkingFolder(folder);
     EXPECT_FALSE(problem.has_value()) << problem->reason;
     EXPECT_TRUE(fs::is_directory(folder));
-    EXPECT_EQ(ModeOf(folder), 0700u);
-    EXPECT_EQ(ModeOf(base_.file("home/.local")), 0700u);
+    EXPECT_EQ(fileMode(folder), 0700u);
+    EXPECT_EQ(fileMode(base_.file("home/.local")), 0700u);
     // Ready the second time, and left as it was.
     EXPECT_FALSE(PrepareWorkingFolder(folder).has_value());
 }
@@ -106,7 +103,7 @@ TEST_F(PreparedFolder, AnExistingFolderKeepsItsMode) {
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
     EXPECT_FALSE(PrepareWorkingFolder(folder).has_value());
-    EXPECT_EQ(ModeOf(folder), 0755u);
+    EXPECT_EQ(fileMode(folder), 0755u);
 }
 
 TEST_F(PreparedFolder, AFileInItsPlaceIsNamedWithTheSystemsReasonAndLeftAlone) {

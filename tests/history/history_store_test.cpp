@@ -8,6 +8,7 @@
 
 #include "history/history_reader.h"
 #include "history/history_store.h"
+#include "tests/support/history_samples.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -21,15 +22,9 @@ std::string Block(const std::string& url) {
 }
 
 HistoryRow Row(const std::string& start, const std::string& url, unsigned outcome = 0) {
-    HistoryRow row;
-    row.startUtc = start;
-    row.url = url;
-    row.outcome = outcome;
-    row.bytes = 4096;
+    HistoryRow row = SampleRow(start, url, outcome, 4096, 0.75, 4096 * 8 / 1e6 / 0.75);
     row.firstByteSeconds = 0.25;
     row.transferSeconds = 0.5;
-    row.totalSeconds = 0.75;
-    row.megabitsPerSecond = 4096 * 8 / 1e6 / 0.75;
     row.serverAddress = "127.0.0.1:80";
     row.program = "corvanite-cli";
     return row;
@@ -49,6 +44,14 @@ protected:
         HistoryReader reader;
         EXPECT_TRUE(reader.open(history())) << reader.problem();
         return reader.rows(order, url);
+    }
+
+    std::vector<std::string> urls(HistoryOrder order) {
+        std::vector<std::string> urls;
+        for (const HistoryRow& row : rows(order)) {
+            urls.push_back(row.url);
+        }
+        return urls;
     }
 
     TempDir dir;
@@ -119,17 +122,9 @@ TEST_F(HistoryStore, ReadsRowsWrittenInStartOrderEitherWay) {
     for (std::size_t i = 0; i < starts.size(); ++i) {
         ASSERT_TRUE(record(Row(starts[i], "http://h/" + std::to_string(i) + ".bin")).recorded);
     }
-    std::vector<std::string> oldest;
-    for (const HistoryRow& row : rows(HistoryOrder::OldestFirst)) {
-        oldest.push_back(row.url);
-    }
-    EXPECT_EQ(oldest,
+    EXPECT_EQ(urls(HistoryOrder::OldestFirst),
               (std::vector<std::string>{"http://h/0.bin", "http://h/1.bin", "http://h/2.bin"}));
-    std::vector<std::string> newest;
-    for (const HistoryRow& row : rows(HistoryOrder::NewestFirst)) {
-        newest.push_back(row.url);
-    }
-    EXPECT_EQ(newest,
+    EXPECT_EQ(urls(HistoryOrder::NewestFirst),
               (std::vector<std::string>{"http://h/2.bin", "http://h/1.bin", "http://h/0.bin"}));
 }
 
@@ -141,15 +136,13 @@ TEST_F(HistoryStore, ReadsInEitherOrderByUrlAndListsTheUrls) {
              {"2026-12-08T05:30:00.000Z", "http://h/c.bin"}}) {
         ASSERT_TRUE(record(Row(start, url)).recorded);
     }
-    const auto newest = rows(HistoryOrder::NewestFirst);
-    ASSERT_EQ(newest.size(), 4u);
-    EXPECT_EQ(newest[0].url, "http://h/b.bin");
-    EXPECT_EQ(newest[1].url, "http://h/c.bin");
-    EXPECT_EQ(newest[3].startUtc, "2026-12-08T04:00:00.000Z");
-    const auto oldest = rows(HistoryOrder::OldestFirst);
-    EXPECT_EQ(oldest[0].url, "http://h/a.bin");
-    EXPECT_EQ(oldest[3].url, "http://h/b.bin");
-
+    EXPECT_EQ(urls(HistoryOrder::NewestFirst),
+              (std::vector<std::string>{"http://h/b.bin", "http://h/c.bin", "http://h/a.bin",
+                                        "http://h/a.bin"}));
+    EXPECT_EQ(rows(HistoryOrder::NewestFirst)[3].startUtc, "2026-12-08T04:00:00.000Z");
+    EXPECT_EQ(urls(HistoryOrder::OldestFirst),
+              (std::vector<std::string>{"http://h/a.bin", "http://h/a.bin", "http://h/c.bin",
+                                        "http://h/b.bin"}));
     const auto a = rows(HistoryOrder::OldestFirst, "http://h/a.bin");
     ASSERT_EQ(a.size(), 2u);
     EXPECT_LT(a[0].startUtc, a[1].startUtc);

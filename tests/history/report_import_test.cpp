@@ -1,5 +1,4 @@
 // Reading the report's blocks back for a new history.
-#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -7,6 +6,7 @@
 
 #include "history/report_import.h"
 #include "history/utc_time.h"
+#include "tests/support/scoped_time_zone.h"
 
 namespace {
 
@@ -25,25 +25,8 @@ std::string Block(const std::string& stamp, const std::string& url, const std::s
 }
 
 class ReportImport : public ::testing::Test {
-protected:
     // Stamps are local time: this test reads them in UTC.
-    void SetUp() override {
-        const char* zone = std::getenv("TZ");
-        savedZone_ = zone ? std::optional<std::string>(zone) : std::nullopt;
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (savedZone_) {
-            setenv("TZ", savedZone_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    std::optional<std::string> savedZone_;
+    testsupport::ScopedTimeZone zone_{"UTC"};
 };
 
 TEST_F(ReportImport, EveryWholeBlockBecomesAFinishedTestOfWholeSeconds) {

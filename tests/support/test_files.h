@@ -23,5 +23,7 @@ void writePatternFile(const std::string& path, std::uint64_t size);
 void writeFile(const std::string& path, const std::string& content);
 void makeSparseFile(const std::string& path, std::uint64_t size);
 std::string readFile(const std::string& path);
+// The permission bits of a file or folder; 0 when there is none.
+unsigned fileMode(const std::string& path);
 
 }  // namespace testsupport

@@ -2,8 +2,6 @@
 // start times are read as the history writes them.
 #include "ui/history_rows.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include <QDateTime>
 
 #include "tests/support/history_samples.h"
+#include "tests/support/scoped_time_zone.h"
 #include "ui/start_time.h"
 
 namespace {
@@ -104,40 +103,15 @@ TEST(StartTime, ReadsTheHistorysFormOnly) {
     }
 }
 
-// The machine's time zone for the life of the object.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        if (const char* saved = std::getenv("TZ")) {
-            saved_ = saved;
-        }
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~TimeZone() {
-        if (saved_) {
-            ::setenv("TZ", saved_->c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-    TimeZone(const TimeZone&) = delete;
-    TimeZone& operator=(const TimeZone&) = delete;
-
-private:
-    std::optional<std::string> saved_;
-};
-
 TEST(StartTime, ShowsInLocalTime) {
     const std::int64_t at = *UtcMilliseconds("2026-12-08T17:05:09.923Z");
     {
-        const TimeZone zone("UTC0");
+        const testsupport::ScopedTimeZone zone("UTC0");
         EXPECT_EQ(LocalStartText(at).toStdString(), "2026-12-08 17:05:09");
     }
     {
         // Seven hours east of Greenwich: past midnight.
-        const TimeZone zone("XYZ-7");
+        const testsupport::ScopedTimeZone zone("XYZ-7");
         EXPECT_EQ(LocalStartText(at).toStdString(), "2026-12-09 00:05:09");
     }
 }

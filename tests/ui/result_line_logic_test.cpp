@@ -10,6 +10,7 @@
 
 #include "bandwidth/request.h"
 #include "bandwidth/test_ending.h"
+#include "tests/support/ending_samples.h"
 
 namespace {
 
@@ -18,17 +19,8 @@ using Clock = ResultLineLogic::Clock;
 
 constexpr std::uint64_t BlocksPerTick = 10;  // 10 KiB every 10 ms: 8.19 Mbit/s
 
-TestEnding Finished() {
-    TestEnding ending;
-    ending.outcome = OutcomeFinished;
-    ending.measurement.bytes = 100000000;
-    ending.measurement.firstByte = milliseconds(23);
-    ending.measurement.lastRead = milliseconds(8500);
-    return ending;
-}
-
-constexpr const char* FinishedLine =
-    "94.1 Mbit/s (11.8 MB/s): 100.0 MB in 8.50 s, first byte after 23 ms";
+constexpr auto Finished = FinishedSampleEnding;
+constexpr auto FinishedLine = FinishedSampleLine;
 
 class ResultLine : public ::testing::Test {
 protected:

@@ -3,9 +3,7 @@
 // cannot be read.
 #include "ui/results_window.h"
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +18,8 @@
 #include "frontend/history_csv.h"
 #include "history/history_reader.h"
 #include "history/history_store.h"
+#include "tests/support/history_samples.h"
+#include "tests/support/test_files.h"
 #include "tests/ui/dialog_test_support.h"
 #include "ui/history_table_model.h"
 
@@ -39,15 +39,8 @@ protected:
 
     // Adds a test to the history as the worker does.
     void record(const char* start, const char* url, unsigned outcome, std::optional<double> rate) {
-        HistoryRow row;
-        row.startUtc = start;
-        row.url = url;
-        row.outcome = outcome;
-        row.bytes = 1000000;
-        if (rate) {
-            row.totalSeconds = 8 / *rate;
-            row.megabitsPerSecond = rate;
-        }
+        HistoryRow row = SampleRow(start, url, outcome, 1000000,
+                                   rate ? std::optional<double>(8 / *rate) : std::nullopt, rate);
         row.program = "corvanite-cli";
         ASSERT_TRUE(RecordInHistory(history(), row, {path("no report"), std::nullopt}).recorded);
     }
@@ -101,13 +94,6 @@ protected:
             csv += HistoryCsvLine(row);
         }
         return csv;
-    }
-
-    static std::string fileText(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
 
     QTemporaryDir folder_;
@@ -171,9 +157,7 @@ TEST_F(Results, AHistoryThatCannotBeReadShowsWhyInPlaceOfTheChart) {
         const char* words;
     } cases[] = {
         {"damaged",
-         [](const std::string& file) {
-             std::ofstream(file, std::ios::binary) << std::string(4096, 'x');
-         },
+         [](const std::string& file) { testsupport::writeFile(file, std::string(4096, 'x')); },
          "is damaged"},
         {"a folder in its place", [](const std::string& file) { QDir().mkpath(file.c_str()); },
          "cannot be read"},
@@ -212,12 +196,12 @@ TEST_F(Results, ExportCsvWritesTheRowsInViewToTheChosenFile) {
 
     QTest::mouseClick(child<QPushButton>("exportCsv"), Qt::LeftButton);
     EXPECT_EQ(suggested, (std::vector<std::string>{path("BandWidth_History.csv")}));
-    EXPECT_EQ(fileText(chosen), csvOf(std::nullopt));
+    EXPECT_EQ(testsupport::readFile(chosen), csvOf(std::nullopt));
     EXPECT_EQ(child<QLabel>("exported")->text().toStdString(), "5 tests exported to " + chosen);
 
     child<QComboBox>("urlFilter")->setCurrentIndex(1);
     QTest::mouseClick(child<QPushButton>("exportCsv"), Qt::LeftButton);
-    EXPECT_EQ(fileText(chosen), csvOf(std::string(B)));
+    EXPECT_EQ(testsupport::readFile(chosen), csvOf(std::string(B)));
     EXPECT_EQ(answers_.count(), 0u);
 }
 

@@ -3,8 +3,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,13 +12,11 @@
 #include "platform/desktop/shell.h"
 #include "tests/app/program/program_process.h"
 #include "tests/common/message_box_answers.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+using testsupport::readFile;
 
 TEST_F(ProgramTest, TakesTheGuardNamedAfterItsFileAndACopyUnderAnotherNameRunsBeside) {
     Program first(copyAs("Corvanite"), runtime_);
@@ -46,14 +42,14 @@ TEST_F(ProgramTest, WithoutADisplaySaysSoInOneLineAndEndsWithOne) {
     ASSERT_TRUE(status.has_value());
     ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
     EXPECT_EQ(WEXITSTATUS(*status), 1);
-    const std::string said = ReadFile(errors);
+    const std::string said = readFile(errors);
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_NE(said.find("no display found"), std::string::npos) << said;
     EXPECT_NE(said.find("corvanite-cli URL"), std::string::npos) << said;
 }
 
 TEST(ProgramFile, CarriesItsVersionRecord) {
-    const std::string bytes = ReadFile(CORVANITE_EXECUTABLE);
+    const std::string bytes = readFile(CORVANITE_EXECUTABLE);
     for (const char* entry : {"FileVersion=2.2.0.0\n", "FileDescription=Corvanite Test Tool\n",
                               "Comments=Multi-Threaded Version\n", "ProductName=Corvanite\n",
                               "OriginalFilename=Corvanite.EXE\n", "CompanyName=Brellwick\n"})
@@ -61,7 +57,7 @@ TEST(ProgramFile, CarriesItsVersionRecord) {
 }
 
 TEST(ProgramFile, HasASelfContainedHelpPageBesideIt) {
-    const std::string page = ReadFile(CORVANITE_EXECUTABLE ".html");
+    const std::string page = readFile(CORVANITE_EXECUTABLE ".html");
     ASSERT_FALSE(page.empty());
     // Nothing is fetched from elsewhere, and every link stays on the page.
     for (const char* outside : {"src=", "<link", "url(", "@import"})

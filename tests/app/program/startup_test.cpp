@@ -17,6 +17,7 @@
 #include "services/app_services.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/common/qt_application.h"
+#include "tests/support/scoped_environment.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -27,9 +28,8 @@ TEST(StartUp, TheMainDialogOwnsTheBoxesAndAConfirmedLeaveEndsTheRun) {
     TestApplication();
     std::string pattern = (fs::temp_directory_path() / "startup-XXXXXX").string();
     const std::string directory = mkdtemp(pattern.data());
-    const char* savedRuntime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string restoreRuntime = savedRuntime != nullptr ? savedRuntime : "";
-    setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
+    testsupport::ScopedEnvironment environment;
+    environment.set("XDG_RUNTIME_DIR", directory);
 
     MessageBoxAnswers answers;
     answers.answerNext(IDOK);   // "Failed to launch help."
@@ -63,10 +63,6 @@ TEST(StartUp, TheMainDialogOwnsTheBoxesAndAConfirmedLeaveEndsTheRun) {
     EXPECT_EQ(leave.text, "Are you sure to exit?");
     EXPECT_EQ(leave.owner, made);
     fs::remove_all(directory);
-    if (savedRuntime != nullptr)
-        setenv("XDG_RUNTIME_DIR", restoreRuntime.c_str(), 1);
-    else
-        unsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace
