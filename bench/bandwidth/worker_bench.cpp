@@ -16,10 +16,9 @@
 #include "bench/common/fresh_state.h"
 #include "bench/common/interleaved.h"
 #include "bench/common/peak_memory.h"
+#include "bench/common/served_file.h"
 #include "bench/common/summary.h"
-#include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_files.h"
 
 namespace {
 
@@ -32,12 +31,9 @@ constexpr double kFinishedDelayLimitMs = 10;
 int main(int argc, char** argv) {
     const BenchOptions options = ParseBenchOptions(argc, argv, "--mib", {7, 1024}, {3, 64});
 
-    testsupport::TempDir served;
     testsupport::TempDir program;
-    testsupport::writePatternFile(served.file("big.bin"), options.size << 20);
-    CacheServedFile(served.file("big.bin"));
-    testsupport::NginxServer nginx(served.path());
-    const std::string url = nginx.url("/big.bin");
+    const ServedFile served(options.size);
+    const std::string& url = served.url();
     const std::string download = program.file("big.bin");
     const std::string curlFile = program.file("curl.bin");
     const long peakBefore = PeakResidentKiB();

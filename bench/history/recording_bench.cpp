@@ -19,6 +19,7 @@
 #include "bench/common/fresh_state.h"
 #include "bench/common/interleaved.h"
 #include "bench/common/peak_memory.h"
+#include "bench/common/served_file.h"
 #include "bench/common/stats.h"
 #include "bench/common/summary.h"
 #include "bench/history/history_fill.h"
@@ -26,9 +27,7 @@
 #include "history/history_store.h"
 #include "history/utc_time.h"
 #include "tests/common/queue_target.h"
-#include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_files.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -94,12 +93,9 @@ int main(int argc, char** argv) {
     // Recording takes milliseconds: a test shorter than half a gigabyte says little of its share.
     const BenchOptions options = ParseBenchOptions(argc, argv, "--mib", {7, 1024}, {3, 512});
 
-    testsupport::TempDir served;
     testsupport::TempDir program;
-    testsupport::writePatternFile(served.file("big.bin"), options.size << 20);
-    CacheServedFile(served.file("big.bin"));
-    testsupport::NginxServer nginx(served.path());
-    const std::string url = nginx.url("/big.bin");
+    const ServedFile served(options.size);
+    const std::string& url = served.url();
     const std::string download = program.file("big.bin");
     if (!FillHistory(program.file(HistoryFileName), kHistoryRows)) {
         std::fprintf(stderr, "cannot fill the history\n");

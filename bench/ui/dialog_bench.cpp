@@ -30,13 +30,12 @@
 #include "bench/common/fresh_state.h"
 #include "bench/common/interleaved.h"
 #include "bench/common/peak_memory.h"
+#include "bench/common/served_file.h"
 #include "bench/common/stats.h"
 #include "bench/common/summary.h"
 #include "platform/message_box.h"
 #include "services/app_services.h"
-#include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_files.h"
 #include "ui/main_dialog.h"
 
 using Clock = std::chrono::steady_clock;
@@ -188,12 +187,9 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argv[0], nullptr};
     QApplication application(qtArgc, qtArgv);
 
-    testsupport::TempDir served;
     testsupport::TempDir program;
-    testsupport::writePatternFile(served.file("big.bin"), options.size << 20);
-    CacheServedFile(served.file("big.bin"));
-    testsupport::NginxServer nginx(served.path());
-    const std::string url = nginx.url("/big.bin");
+    const ServedFile served(options.size);
+    const std::string& url = served.url();
     const std::string download = program.file("big.bin");
     const std::string curlFile = program.file("curl.bin");
     DialogRunner dialog(program.path());
