@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -114,7 +116,10 @@ TEST_F(FtpFaults, FileShrinkingDuringTheDownloadEndsWith100AndNoReport) {
     FaultRun run;
     InPrivateNetwork([&] {
         FtpServer ftp(served.path(), {.port = 21});
-        AtPoll shrinkIt(4, [&] { truncate(served.file("shrinks.bin").c_str(), 1000); });
+        AtPoll shrinkIt(4, [&] {
+            ASSERT_EQ(truncate(served.file("shrinks.bin").c_str(), 1000), 0)
+                << std::strerror(errno);
+        });
         run = RunOneTest(ftp.url("/shrinks.bin"), program.path());
     });
     if (IsSkipped()) {
