@@ -14,11 +14,11 @@
 #include <sys/stat.h>
 
 #include "bandwidth/destination_file.h"
+#include "bandwidth/ending.h"
 #include "bandwidth/ftp_size_probe.h"
 #include "bandwidth/program_files.h"
 #include "bandwidth/report.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "bandwidth/worker_hooks_internal.h"
 #include "bandwidth/worker_notifier.h"
 #include "framework/exception.h"
@@ -307,7 +307,8 @@ unsigned TestRun::openLocalFiles() {
         return end(OutcomeDestinationFailed);
     }
     if (IsProgramFileName(name)) {
-        cause_ = "the URL's last segment \"" + name + "\" is the name of one of the program's own "
+        cause_ = "the URL's last segment \"" + name +
+                 "\" is the name of one of the program's own "
                  "files, which the download would overwrite";
         return end(OutcomeDestinationFailed);
     }

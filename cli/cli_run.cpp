@@ -10,9 +10,9 @@
 
 #include <unistd.h>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/report.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "bandwidth/worker.h"
 #include "cli/cli_window.h"
 #include "cli/exit_status.h"

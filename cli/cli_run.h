@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "bandwidth/test_ending.h"
+#include "bandwidth/ending.h"
 #include "frontend/history_notice.h"
 
 struct CliOptions;

@@ -14,7 +14,7 @@ struct TestResult {
     std::string status;  // the dialog's status text; empty where the dialog shows none
     // When the download began, in ISO 8601 with the local offset; none if it never began.
     std::optional<std::string> startTime;
-    // For a finished test only: the worker's measurement (bandwidth/test_measurement.h).
+    // For a finished test only: the worker's measurement (bandwidth/measurement.h).
     std::optional<std::uint64_t> bytes;
     // The total time, from asking for the URL to the last read, on a monotonic clock.
     std::optional<std::chrono::nanoseconds> interval;

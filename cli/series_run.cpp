@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "cli/cli_run.h"
 #include "cli/exit_status.h"
 #include "cli/options.h"

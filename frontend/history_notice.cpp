@@ -1,6 +1,6 @@
 #include "frontend/history_notice.h"
 
-#include "bandwidth/test_ending.h"
+#include "bandwidth/ending.h"
 
 std::optional<std::string> HistoryNotice::take(const TestEnding& ending) {
     if (ending.recorded || ending.historyProblem.empty() || told_) {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "history/history_row.h"
 
 namespace {

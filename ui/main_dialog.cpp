@@ -15,8 +15,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "frontend/built_in_urls.h"
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"

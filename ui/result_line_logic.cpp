@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "frontend/result_line.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "bandwidth/worker.h"
 #include "bench/common/bench_options.h"
 #include "bench/common/fresh_state.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bandwidth/test_ending.h"
+#include "bandwidth/ending.h"
 #include "tests/common/queue_target.h"
 
 struct WorkerResult {

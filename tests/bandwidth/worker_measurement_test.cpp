@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "history/history_reader.h"
 #include "history/history_store.h"
 #include "tests/bandwidth/worker_harness.h"

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "frontend/history_notice.h"
 #include "frontend/result_line.h"
 #include "history/history_row.h"

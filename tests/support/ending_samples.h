@@ -4,8 +4,8 @@
 // FinishedSampleRow (history_samples.h).
 #include <chrono>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 
 // 100 MB in 8.5 s, the first byte after 23 ms.
 inline TestEnding FinishedSampleEnding() {

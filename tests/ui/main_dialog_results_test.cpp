@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include "bandwidth/test_ending.h"
+#include "bandwidth/ending.h"
 #include "history/history_store.h"
 #include "tests/support/ending_samples.h"
 #include "tests/support/history_samples.h"

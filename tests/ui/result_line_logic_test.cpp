@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bandwidth/ending.h"
 #include "bandwidth/request.h"
-#include "bandwidth/test_ending.h"
 #include "tests/support/ending_samples.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "bandwidth/test_ending.h"
+#include "bandwidth/ending.h"
 
 #include <utility>
 

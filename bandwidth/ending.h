@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "bandwidth/test_measurement.h"
+#include "bandwidth/measurement.h"
 
 struct TestEnding {
     unsigned outcome = 0;

@@ -1,4 +1,4 @@
-#include "bandwidth/test_measurement.h"
+#include "bandwidth/measurement.h"
 
 namespace {
 
