@@ -352,16 +352,16 @@ TEST(TestReport, CloseIsSafeAnyNumberOfTimes) {
     EXPECT_NO_THROW(report.close());
 }
 
-// No byte of the block can be written (a full disk, a file size limit): finish says so and
-// close does not raise. The report is never a device: the limit stands in for the full disk.
-TEST(TestReport, WriteRefusedFromTheFirstByteIsAFailedFinish) {
-    TempDir dir;
-    pid_t child = ::fork();
+// Writes one block in a child process whose files may grow to limitBytes only (the limit holds
+// for the whole process): 0 when finish says the block was not written, 1 when it claims it
+// was, 2 when the report could not be opened.
+int FinishUnderFileSizeLimit(const TempDir& dir, rlim_t limitBytes) {
+    const pid_t child = ::fork();
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit limit;
         ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 0;
+        limit.rlim_cur = limitBytes;
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
             ::_exit(3);
         }
@@ -375,9 +375,17 @@ TEST(TestReport, WriteRefusedFromTheFirstByteIsAFailedFinish) {
         ::_exit(written ? 1 : 0);
     }
     int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: finish claimed success, 2: open failed";
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+// No byte of the block can be written (a full disk, a file size limit): finish says so and
+// close does not raise. The report is never a device: the limit stands in for the full disk.
+TEST(TestReport, WriteRefusedFromTheFirstByteIsAFailedFinish) {
+    TempDir dir;
+    EXPECT_EQ(FinishUnderFileSizeLimit(dir, 0), 0) << "1: finish claimed success, 2: open failed";
     EXPECT_EQ(ReadAll(dir / reportName), "");
 }
 
@@ -387,28 +395,8 @@ TEST(TestReport, WriteThatStopsPartwayLeavesTheFileAsItWas) {
     TempDir dir;
     const std::string old = "earlier block\r\n";
     WriteAll(dir / reportName, old);
-    pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit;
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = old.size() + 100;
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-            ::_exit(3);
-        }
-        TestReport report(Readings({exampleStart, exampleStart + 1}), Utc);
-        if (!report.open(dir.path())) {
-            ::_exit(2);
-        }
-        report.begin("http://h/f.bin");
-        bool written = report.finish(1024);
-        report.close();
-        ::_exit(written ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: finish claimed success, 2: open failed";
+    EXPECT_EQ(FinishUnderFileSizeLimit(dir, old.size() + 100), 0)
+        << "1: finish claimed success, 2: open failed";
     EXPECT_EQ(ReadAll(dir / reportName), old);
     // The next test can still append its block.
     ASSERT_TRUE(RunReport(dir, "http://h/f.bin", 1152, exampleStart, exampleStart + 1));
