@@ -21,6 +21,8 @@ public:
     // a regular file, or a file that another writer holds. errno tells why.
     bool open(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
+    // For writes at offsets (pwrite), which bypass the file's buffer; -1 when closed.
+    int descriptor() const { return fd_; }
 
     // False once a write to the system has failed (for instance, the disk is full).
     bool write(const void* data, std::size_t size);

@@ -20,6 +20,8 @@ struct TestRequest {
     // https:// URLs are tested like http:// ones; otherwise they end with
     // OutcomeUnsupportedService as every scheme but http and ftp does.
     bool allowHttps = false;
+    // Connections to fetch the file on, 1 to 16: more than one fetches it as byte ranges.
+    int connections = 1;
     // Where the worker leaves the test's ending before its finished notification; may be null.
     std::shared_ptr<TestEndingSlot> ending{};
 };

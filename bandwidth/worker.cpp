@@ -12,11 +12,16 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
+#include "bandwidth/connection_phases.h"
 #include "bandwidth/destination_file.h"
 #include "bandwidth/ending.h"
 #include "bandwidth/ftp_size_probe.h"
 #include "bandwidth/program_files.h"
+#include "bandwidth/ranged_transfer.h"
+#include "bandwidth/rate_sampler.h"
 #include "bandwidth/report.h"
 #include "bandwidth/request.h"
 #include "bandwidth/worker_hooks_internal.h"
@@ -26,6 +31,7 @@
 #include "history/utc_time.h"
 #include "inet/http_file.h"
 #include "inet/internet_exception.h"
+#include "inet/internet_file.h"
 #include "inet/internet_session.h"
 #include "inet/service_type.h"
 #include "inet/split_url.h"
@@ -61,6 +67,14 @@ public:
 };
 
 using MonotonicClock = std::chrono::steady_clock;
+
+// The monotonic clock at the resolution of the system's tick, read in a few nanoseconds: cheap
+// enough for every block, and fine enough for samples of 100 ms.
+std::chrono::nanoseconds CoarseMonotonic() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
 
 // Why an operation failed, in words: the platform's text and, where it has more to say, the
 // transfer library's.
@@ -127,6 +141,7 @@ public:
           directory_(request.programDirectory),
           programName_(request.programName),
           allowHttps_(request.allowHttps),
+          connections_(request.connections),
           endingSlot_(request.ending),
           notifier_(request.window),
           report_(ReportClock()) {}
@@ -138,6 +153,11 @@ private:
     unsigned learnLength();
     unsigned openLocalFiles();
     unsigned download();
+    unsigned downloadInRanges();
+    unsigned finishDownload(std::uint64_t bytes);
+    // Removes the destination of a download that cannot be the server's file.
+    void dropDestination();
+    bool inRanges() const;
 
     bool stopRequested(int pollPoint);
     unsigned end(unsigned outcome);
@@ -154,6 +174,9 @@ private:
     std::string directory_;
     std::string programName_;
     bool allowHttps_;
+    int connections_;
+    RateSampler sampler_;
+    std::chrono::nanoseconds openAskedCoarse_{};
     std::shared_ptr<TestEndingSlot> endingSlot_;
     WorkerNotifier notifier_;
 
@@ -207,6 +230,9 @@ unsigned TestRun::open() {
                   {directory_ + "/" + TestReport::fileName, {}});
     startedAt_ = std::chrono::system_clock::now();
     openAsked_ = MonotonicClock::now();
+    openAskedCoarse_ = CoarseMonotonic();
+    measurement_.connectionsRequested = connections_;
+    measurement_.connectionsUsed = 1;
     try {
         session_ = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
                                                       nullptr, nullptr, 0);
@@ -229,6 +255,9 @@ unsigned TestRun::open() {
     }
     if (const auto* internetFile = dynamic_cast<const CInternetFile*>(remote_.get())) {
         serverAddress_ = internetFile->ConnectedAddress();
+        if (const auto timings = internetFile->ConnectionTimings()) {
+            measurement_.phases = PhasesOf(*timings);
+        }
     }
 
     if (stopRequested(1)) {
@@ -340,7 +369,67 @@ unsigned TestRun::openLocalFiles() {
     return OutcomeFinished;
 }
 
+bool TestRun::inRanges() const {
+    const bool rangedService = serviceType_ == ServiceHttp || serviceType_ == ServiceFtp ||
+                               (serviceType_ == ServiceHttps && allowHttps_);
+    // An empty file has no range to fetch.
+    return connections_ > 1 && contentLength_ > 0 && rangedService;
+}
+
+unsigned TestRun::downloadInRanges() {
+    // The connection that learned the length goes; the ranges come on connections of their
+    // own.
+    remote_.reset();
+    RangedTransfer transfer;
+    transfer.session = session_->GetSessionHandle();
+    transfer.url = url_;
+    transfer.length = contentLength_;
+    transfer.connections = connections_;
+    transfer.destination = destination_.descriptor();
+    transfer.flags = kOpenFlags;
+    transfer.sinceOpenAsked = [this] { return sinceOpenAsked(); };
+    const auto& pollObserver = worker_hooks::PollObserver();
+    transfer.progress = [&](std::uint64_t bytes) {
+        if (pollObserver) {
+            pollObserver(6);
+        }
+        notifier_.progress(bytes / kBlockSize);
+        return CancelRequest.load() == StopNone;
+    };
+    const RangedTransferResult result = RunRangedTransfer(transfer, measurement_, sampler_);
+    switch (result.ending) {
+        case RangedTransferResult::Ending::Finished:
+            break;
+        case RangedTransferResult::Ending::Stopped:
+            return endStopped();
+        case RangedTransferResult::Ending::WriteFailed:
+            cause_ = "cannot write " + destinationPath_ + ": " + SystemReason(result.writeError);
+            dropDestination();
+            return end(OutcomeDestinationFailed);
+        case RangedTransferResult::Ending::Failed:
+            cause_ = result.cause;
+            // Ranges that never came leave holes: such a file is no part of the server's.
+            dropDestination();
+            return end(OutcomeOpenUrlException);
+    }
+    if (const auto& endOfData = worker_hooks::EndOfDataObserver()) {
+        endOfData();
+    }
+    return finishDownload(measurement_.bytes);
+}
+
+void TestRun::dropDestination() {
+    destination_.close();
+    if (!destinationPath_.empty()) {
+        ::unlink(destinationPath_.c_str());
+        destinationPath_.clear();
+    }
+}
+
 unsigned TestRun::download() {
+    if (inRanges()) {
+        return downloadInRanges();
+    }
     std::uint64_t blocks = 0;
     std::uint64_t bytes = 0;
     const auto& pollObserver = worker_hooks::PollObserver();
@@ -357,8 +446,10 @@ unsigned TestRun::download() {
             const UINT n = remote_->Read(block, kBlockSize);
             if (n == 0) {
                 measurement_.lastRead = sinceOpenAsked();
+                sampler_.finish(*measurement_.lastRead, bytes);
                 break;
             }
+            sampler_.note(CoarseMonotonic() - openAskedCoarse_, bytes + n);
             if (blocks == 0) {
                 measurement_.firstByte = sinceOpenAsked();
             }
@@ -383,7 +474,10 @@ unsigned TestRun::download() {
     if (const auto& endOfData = worker_hooks::EndOfDataObserver()) {
         endOfData();
     }
+    return finishDownload(bytes);
+}
 
+unsigned TestRun::finishDownload(std::uint64_t bytes) {
     // Both files reach the system before the window hears of the result.
     if (!destination_.flush()) {
         cause_ =
@@ -432,6 +526,9 @@ void TestRun::conclude(unsigned outcome) {
     ending.outcome = outcome;
     ending.url = url_;
     ending.startedAt = startedAt_;
+    if (measurement_.samples.empty()) {
+        measurement_.samples = sampler_.samples();
+    }
     ending.measurement = measurement_;
     ending.serverAddress = serverAddress_;
     ending.cause = cause_;

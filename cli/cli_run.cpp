@@ -125,6 +125,7 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
     }
     if (ending) {
         result.cause = ending->cause;
+        result.connectionsRequested = ending->measurement.connectionsRequested;
     }
     if (result.outcome == OutcomeFinished && run.started && ending) {
         const TestMeasurement& measurement = ending->measurement;
@@ -136,6 +137,11 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
         }
         result.resultLine = FormatResultLine(*ending);
         result.serverAddress = ending->serverAddress;
+        result.connectionsUsed = measurement.connectionsUsed;
+        result.rangesRefused = measurement.rangesRefused;
+        result.connections = measurement.connections;
+        result.steadyMegabitsPerSecond = SteadyRateMegabitsPerSecond(measurement);
+        result.phases = measurement.phases;
         if (run.reportOffset) {
             result.report = ReadReportBlock(reportPath, *run.reportOffset);
         }
@@ -186,6 +192,7 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
     request.programDirectory = context.directory;
     request.programName = CorvaniteCliName;
     request.allowHttps = true;
+    request.connections = options.connections;
     request.ending = std::make_shared<TestEndingSlot>();
 
     view.connecting(url);

@@ -61,6 +61,12 @@ std::string OrNull(const std::optional<std::string>& value) {
     return value ? *value : "null";
 }
 
+// A step of the connection in seconds to the microsecond: on a near server each takes less
+// than a millisecond.
+std::string Phase(const std::optional<double>& seconds) {
+    return seconds ? Number(*seconds, "%.6f") : "null";
+}
+
 }  // namespace
 
 std::string JsonString(const std::string& text) {
@@ -135,6 +141,14 @@ std::string FormatJsonResult(const TestResult& result) {
     if (result.report) {
         report = JsonString(*result.report);
     }
+    std::optional<std::string> steady;
+    if (result.steadyMegabitsPerSecond) {
+        steady = Number(*result.steadyMegabitsPerSecond, "%.3f");
+    }
+    std::optional<std::string> used;
+    if (result.connectionsUsed) {
+        used = std::to_string(*result.connectionsUsed);
+    }
     return "{\"url\":" + JsonString(result.url) + ",\"outcome\":" + std::to_string(result.outcome) +
            ",\"status\":" + JsonString(result.status) + ",\"bytes\":" + OrNull(bytes) +
            ",\"seconds\":" + OrNull(seconds) + ",\"kibibytes_per_second\":" + OrNull(kibibytes) +
@@ -143,5 +157,11 @@ std::string FormatJsonResult(const TestResult& result) {
            ",\"first_byte_seconds\":" + OrNull(firstByte) +
            ",\"transfer_seconds\":" + OrNull(transfer) + ",\"server_address\":" + OrNull(server) +
            ",\"cause\":" + OrNull(cause) + ",\"start_time\":" + OrNull(startTime) +
-           ",\"report\":" + OrNull(report) + "}\n";
+           ",\"report\":" + OrNull(report) +
+           ",\"connections_requested\":" + std::to_string(result.connectionsRequested) +
+           ",\"connections_used\":" + OrNull(used) +
+           ",\"steady_megabits_per_second\":" + OrNull(steady) +
+           ",\"name_lookup_seconds\":" + Phase(result.phases.nameLookup) +
+           ",\"connect_seconds\":" + Phase(result.phases.connect) +
+           ",\"tls_seconds\":" + Phase(result.phases.tls) + "}\n";
 }

@@ -10,7 +10,18 @@
 
 namespace {
 
-enum class LongOption { Help, Version, Json, Quiet, History, Csv, Repeat, Interval, Discard };
+enum class LongOption {
+    Help,
+    Version,
+    Json,
+    Quiet,
+    History,
+    Csv,
+    Repeat,
+    Interval,
+    Discard,
+    Connections
+};
 
 struct LongOptionName {
     const char* name;
@@ -18,7 +29,7 @@ struct LongOptionName {
     bool takesValue = false;
 };
 
-constexpr std::array<LongOptionName, 9> longOptions{{
+constexpr std::array<LongOptionName, 10> longOptions{{
     {"help", LongOption::Help},
     {"version", LongOption::Version},
     {"json", LongOption::Json},
@@ -28,6 +39,7 @@ constexpr std::array<LongOptionName, 9> longOptions{{
     {"repeat", LongOption::Repeat, true},
     {"interval", LongOption::Interval, true},
     {"discard", LongOption::Discard},
+    {"connections", LongOption::Connections, true},
 }};
 
 // The longest series and the longest pause that make sense: a year of tests a second apart.
@@ -38,6 +50,17 @@ std::string ReadValue(LongOption option, const std::string& value, CliOptions& o
     const char* text = value.c_str();
     char* end = nullptr;
     errno = 0;
+    if (option == LongOption::Connections) {
+        const unsigned long count = std::strtoul(text, &end, 10);
+        if (value.empty() || *end != '\0' || errno != 0 || value[0] == '-' ||
+            count < kFewestConnections || count > kMostConnections) {
+            return "invalid number of connections '" + value + "' (" +
+                   std::to_string(kFewestConnections) + " to " + std::to_string(kMostConnections) +
+                   ")";
+        }
+        options.connections = static_cast<int>(count);
+        return {};
+    }
     if (option == LongOption::Repeat) {
         const unsigned long count = std::strtoul(text, &end, 10);
         if (value.empty() || *end != '\0' || errno != 0 || value[0] == '-' || count < 1 ||
@@ -84,6 +107,7 @@ void Apply(LongOption option, CliOptions& options) {
             break;
         case LongOption::Repeat:
         case LongOption::Interval:
+        case LongOption::Connections:
             break;  // they take a value
     }
 }
@@ -141,9 +165,10 @@ std::string CheckCombination(const CliOptions& options) {
     if (options.csv && options.json) {
         return "options '--csv' and '--json' exclude each other";
     }
-    if (options.history && (options.repeat != 1 || options.intervalGiven || options.discard)) {
-        return "option '--history' runs no test: '--repeat', '--interval' and '--discard' do "
-               "not go with it";
+    if (options.history && (options.repeat != 1 || options.intervalGiven || options.discard ||
+                            options.connections != 1)) {
+        return "option '--history' runs no test: '--repeat', '--interval', '--discard' and "
+               "'--connections' do not go with it";
     }
     if (options.intervalGiven && options.repeat == 1) {
         return "option '--interval' needs '--repeat' with more than one test";
@@ -225,6 +250,9 @@ std::string HelpText(const std::string& programName) {
            "      --interval=SECONDS  start each test of the series SECONDS after the one\n"
            "                         before (at once when that one took longer); default 0\n"
            "      --discard        remove the downloaded file after each test\n"
+           "      --connections=N  fetch the file on N connections at once (1 to 16), each\n"
+           "                         a byte range of its own; default 1. A server that\n"
+           "                         serves no ranges is tested on one connection\n"
            "      --history        print the history of every test instead of testing, newest\n"
            "                         first; with a URL, only that URL's tests\n"
            "      --csv            with --history: print CSV (RFC 4180) instead of a table;\n"

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+inline constexpr unsigned long kFewestConnections = 1;
+inline constexpr unsigned long kMostConnections = 16;
+
 struct CliOptions {
     bool help = false;
     bool version = false;
@@ -22,6 +25,8 @@ struct CliOptions {
     bool intervalGiven = false;
     // Remove the downloaded file after each test.
     bool discard = false;
+    // Connections to fetch the file on at once.
+    int connections = 1;
     std::optional<std::string> url;
 };
 

@@ -17,6 +17,45 @@ std::string Fixed2(double value) {
     return text;
 }
 
+std::string PhaseLine(const char* label, const std::optional<double>& seconds) {
+    if (!seconds) {
+        return {};
+    }
+    const auto interval = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::duration<double>(*seconds));
+    return std::string("  ") + label + FormatSeconds(interval) + " seconds\n";
+}
+
+std::string PhasesText(const ConnectionPhases& phases) {
+    return PhaseLine("Name lookup:     ", phases.nameLookup) +
+           PhaseLine("Connecting:      ", phases.connect) +
+           PhaseLine("TLS handshake:   ", phases.tls) +
+           PhaseLine("Waiting:         ", phases.waiting);
+}
+
+std::string ConnectionsText(const TestResult& result) {
+    if (result.connectionsRequested <= 1 || !result.connectionsUsed) {
+        return {};
+    }
+    std::string text = "  Connections:     " + std::to_string(*result.connectionsUsed) + " of " +
+                       std::to_string(result.connectionsRequested) + " asked for";
+    if (result.rangesRefused) {
+        text += ": the server serves no byte ranges, so the file came on one connection";
+    }
+    text += "\n";
+    for (std::size_t i = 0; i < result.connections.size(); ++i) {
+        const ConnectionFigures& share = result.connections[i];
+        text += "    connection " + std::to_string(i + 1) + ": " + std::to_string(share.bytes) +
+                " bytes";
+        if (share.seconds > 0) {
+            text += ", " + Fixed2(static_cast<double>(share.bytes) * 8 / 1e6 / share.seconds) +
+                    " Mbit/s";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 std::optional<double> KibibytesPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval) {
@@ -75,9 +114,16 @@ std::string FormatTextResult(const TestResult& result) {
         } else {
             text += "  Rate:            not measurable (the interval was too short)\n";
         }
+        if (result.steadyMegabitsPerSecond) {
+            text += "  Steady rate:     " + Fixed2(*result.steadyMegabitsPerSecond) +
+                    " megabits per second (Mbit/s), leaving out the first quarter of the "
+                    "transfer\n";
+        }
         if (!result.serverAddress.empty()) {
             text += "  Server:          " + result.serverAddress + "\n";
         }
+        text += PhasesText(result.phases);
+        text += ConnectionsText(result);
     }
     return text;
 }

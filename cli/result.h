@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "bandwidth/measurement.h"
 
 struct TestResult {
     std::string url;
@@ -26,6 +29,14 @@ struct TestResult {
     std::string serverAddress;  // as connected; empty when not known
     // Why the URL could not be opened or a file not made (outcomes 100, 106, 107).
     std::string cause;
+    int connectionsRequested = 1;
+    // For a finished test: the connections that fetched the file, and whether the server
+    // serves no ranges (the test then ran on one).
+    std::optional<int> connectionsUsed;
+    bool rangesRefused = false;
+    std::optional<double> steadyMegabitsPerSecond;
+    ConnectionPhases phases;
+    std::vector<ConnectionFigures> connections;  // with several connections: each one's share
 };
 
 // bytes / 1024 per second, and bytes * 8 / 1000000 per second; none without a positive

@@ -40,6 +40,16 @@ std::string CInternetFile::ConnectedAddress() const {
     return std::string(text, length);
 }
 
+std::optional<INTERNET_CONNECTION_TIMINGS> CInternetFile::ConnectionTimings() const {
+    INTERNET_CONNECTION_TIMINGS timings;
+    DWORD length = sizeof timings;
+    if (m_hInternet == nullptr ||
+        !InternetQueryOptionA(m_hInternet, INTERNET_OPTION_CONNECTION_TIMINGS, &timings, &length)) {
+        return std::nullopt;
+    }
+    return timings;
+}
+
 void CInternetFile::Raise(DWORD error) const {
     RaiseInternetError(m_dwContext, error);
 }

@@ -7,6 +7,7 @@
 // CNotSupportedException.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/stdio_file.h"
@@ -47,6 +48,9 @@ public:
     // The server's address as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty when
     // the file is closed or has not connected yet.
     std::string ConnectedAddress() const;
+    // Where the time of the file's connection went, as the transfer library timed it; none
+    // when the file is closed.
+    std::optional<INTERNET_CONNECTION_TIMINGS> ConnectionTimings() const;
 
     HINTERNET GetInternetHandle() const { return m_hInternet; }
     HINTERNET GetConnectionHandle() const { return m_hConnection; }

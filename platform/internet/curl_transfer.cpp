@@ -187,6 +187,19 @@ std::string CurlTransfer::peerAddress() const {
     return (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
 }
 
+INTERNET_CONNECTION_TIMINGS CurlTransfer::timings() const {
+    const auto timer = [this](CURLINFO info) -> std::int64_t {
+        curl_off_t microseconds = -1;
+        return curl_easy_getinfo(easy_, info, &microseconds) == CURLE_OK ? microseconds : -1;
+    };
+    INTERNET_CONNECTION_TIMINGS timings;
+    timings.nameLookupDone = timer(CURLINFO_NAMELOOKUP_TIME_T);
+    timings.connectDone = timer(CURLINFO_CONNECT_TIME_T);
+    timings.tlsDone = timer(CURLINFO_APPCONNECT_TIME_T);
+    timings.firstByte = timer(CURLINFO_STARTTRANSFER_TIME_T);
+    return timings;
+}
+
 std::int64_t CurlTransfer::contentLength() const {
     curl_off_t length = -1;
     if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) {

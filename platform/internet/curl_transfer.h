@@ -14,6 +14,7 @@
 #include "platform/internet/last_response.h"
 #include "platform/internet/receive_buffer.h"
 #include "platform/internet/response_headers.h"
+#include "platform/internet/wininet_types.h"
 #include "platform/last_error.h"
 #include "platform/win_types.h"
 
@@ -67,6 +68,8 @@ public:
     // The server's address and port as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty
     // before the transfer has connected.
     std::string peerAddress() const;
+    // libcurl's own timers of the last request.
+    INTERNET_CONNECTION_TIMINGS timings() const;
 
 private:
     static size_t onBody(char* data, size_t size, size_t count, void* self);

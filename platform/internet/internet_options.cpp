@@ -59,11 +59,35 @@ BOOL givePeerAddress(HINTERNET handle, void* buffer, DWORD* bufferLength) {
     return giveText(address, buffer, bufferLength);
 }
 
+BOOL giveTimings(HINTERNET handle, void* buffer, DWORD* bufferLength) {
+    const std::shared_ptr<RemoteFile> file = findHandleOf<RemoteFile>(handle);
+    if (!file) {
+        return FALSE;
+    }
+    if (!bufferLength) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    if (!buffer || *bufferLength < sizeof(INTERNET_CONNECTION_TIMINGS)) {
+        *bufferLength = sizeof(INTERNET_CONNECTION_TIMINGS);
+        return fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    INTERNET_CONNECTION_TIMINGS timings;
+    if (!file->timings(&timings)) {
+        return fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+    }
+    std::memcpy(buffer, &timings, sizeof timings);
+    *bufferLength = sizeof timings;
+    return TRUE;
+}
+
 }  // namespace
 
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* bufferLength) {
     if (option == INTERNET_OPTION_PEER_ADDRESS) {
         return givePeerAddress(handle, buffer, bufferLength);
+    }
+    if (option == INTERNET_OPTION_CONNECTION_TIMINGS) {
+        return giveTimings(handle, buffer, bufferLength);
     }
     if (option == INTERNET_OPTION_TRANSFER_ERROR_TEXT) {
         return handle ? fail(ERROR_INTERNET_INCORRECT_HANDLE_TYPE)

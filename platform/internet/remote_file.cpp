@@ -49,6 +49,14 @@ std::string RemoteFile::peerAddress() const {
     return closed_ ? std::string() : transfer().peerAddress();
 }
 
+bool RemoteFile::timings(INTERNET_CONNECTION_TIMINGS* timings) const {
+    if (closed_) {
+        return false;
+    }
+    *timings = transfer().timings();
+    return true;
+}
+
 DWORD RemoteFile::start() {
     if (closed_) {
         return ERROR_INVALID_HANDLE;

@@ -47,6 +47,8 @@ public:
     const ResponseHeaders& headers() const { return transfer().headers(); }
     // The server's address as connected; empty before the transfer has connected.
     std::string peerAddress() const;
+    // Where the time of the connection went; false once closed.
+    bool timings(INTERNET_CONNECTION_TIMINGS* timings) const;
     void close() override;
 
 private:

@@ -100,6 +100,18 @@ constexpr DWORD INTERNET_OPTION_PEER_ADDRESS = 0x43560001;
 // transfer ("Could not resolve host: nosuch.invalid"), NUL-terminated; empty when the last
 // transfer did not fail. Each new transfer clears it.
 constexpr DWORD INTERNET_OPTION_TRANSFER_ERROR_TEXT = 0x43560002;
+// On a request handle: where the time of its connection went, as the transfer library timed
+// it (INTERNET_CONNECTION_TIMINGS). ERROR_INTERNET_INCORRECT_HANDLE_STATE once it is closed.
+constexpr DWORD INTERNET_OPTION_CONNECTION_TIMINGS = 0x43560003;
+
+// Microseconds from the start of the request to the end of each step; -1 for a step not
+// reached. tlsDone is 0 for a connection without TLS.
+struct INTERNET_CONNECTION_TIMINGS {
+    std::int64_t nameLookupDone = -1;
+    std::int64_t connectDone = -1;
+    std::int64_t tlsDone = -1;
+    std::int64_t firstByte = -1;
+};
 
 // Handle types reported for INTERNET_OPTION_HANDLE_TYPE.
 constexpr DWORD INTERNET_HANDLE_TYPE_INTERNET = 1;
