@@ -99,7 +99,11 @@ TEST_F(ServedFile, AFinishedTestPrintsItsStatusReportBlockAndPreciseFigures) {
                    "last read \\(monotonic clock\\)\n"
                    "  Rate:            (\\d+\\.\\d\\d) megabits per second \\(Mbit/s\\)\n"
                    "                   (\\d+\\.\\d\\d) megabytes per second \\(MB/s\\)\n"
-                   "  Server:          127\\.0\\.0\\.1:\\d+\n")))
+                   "(?:  Steady rate: .*\n)?"
+                   "  Server:          127\\.0\\.0\\.1:\\d+\n"
+                   "  Name lookup:     \\d+\\.\\d{3} seconds\n"
+                   "  Connecting:      \\d+\\.\\d{3} seconds\n"
+                   "  Waiting:         \\d+\\.\\d{3} seconds\n")))
         << figures;
     EXPECT_EQ(m[1].str(), std::to_string(kSize));
     const double megabits = std::stod(m[5].str());
@@ -130,9 +134,10 @@ TEST_F(ServedFile, JsonGivesOneObjectWithTheFiguresAndTheirUnits) {
     QStringList keys = json.keys();
     keys.sort();
     EXPECT_EQ(keys.join(",").toStdString(),
-              "bytes,cause,first_byte_seconds,kibibytes_per_second,megabits_per_second,"
-              "megabytes_per_second,outcome,report,seconds,server_address,start_time,status,"
-              "transfer_seconds,url");
+              "bytes,cause,connect_seconds,connections_requested,connections_used,"
+              "first_byte_seconds,kibibytes_per_second,megabits_per_second,"
+              "megabytes_per_second,name_lookup_seconds,outcome,report,seconds,server_address,"
+              "start_time,status,steady_megabits_per_second,tls_seconds,transfer_seconds,url");
     EXPECT_EQ(json["url"].toString().toStdString(), url("/f.bin"));
     EXPECT_EQ(json["outcome"].toInt(-1), 0);
     EXPECT_EQ(json["status"].toString().toStdString(), "Downloading finished.");

@@ -2,7 +2,8 @@
 
 // An HTTP/1.1 server on a loopback address (127.0.0.1 unless told another, a free port) whose
 // answer the test picks by the path.
-// Bodies follow the pattern of test_files.h. Every request's header block is recorded as
+// A name may follow the path ("/data/f.bin" is "/data"). Bodies follow the pattern of
+// test_files.h. Every request's header block is recorded as
 // received before the answer goes out, so requests() is complete once the client has read
 // the status line.
 //
@@ -17,6 +18,11 @@
 //                                  then N chunks of C bytes, each after D ms
 //   /length?length=L&send=M        Content-Length L (any text, e.g. 6000000000), M bytes, held
 //   /status?code=C                 status C with the body "status C body\n"
+//   /ranges?size=N[&rate=B][&wrong=1][&drop=1]
+//                                  serves byte ranges (206 with Content-Range), each connection
+//                                  at most B bytes a second; wrong=1: Content-Range one byte
+//                                  off; drop=1: the first range not starting at 0 is reset
+//                                  halfway
 //   /redirect?to=URL[&code=302]    redirect to URL (percent-encode it in the query)
 //   /loop[?n=K]                    302 to /loop?n=K+1, for ever
 //   anything else                  404

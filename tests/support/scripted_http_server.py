@@ -16,6 +16,8 @@ import urllib.parse
 PERIOD = 251
 BLOCK = bytes(i % PERIOD for i in range(PERIOD * 256))
 log_lock = threading.Lock()
+dropped_lock = threading.Lock()
+dropped = set()
 
 
 def pattern(offset, size):
@@ -60,6 +62,54 @@ class Handler(socketserver.BaseRequestHandler):
         lines += ["%s: %s" % pair for pair in headers]
         self.send(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
 
+    def send_paced(self, size, offset, rate):
+        """The pattern at no more than rate bytes a second on this connection (0: at once)."""
+        if rate <= 0:
+            self.send_pattern(size, offset)
+            return
+        piece = max(1, min(16384, rate // 20))
+        started = time.monotonic()
+        sent = 0
+        while sent < size:
+            n = min(piece, size - sent)
+            self.send(pattern(offset + sent, n))
+            sent += n
+            ahead = sent / rate - (time.monotonic() - started)
+            if ahead > 0:
+                time.sleep(ahead)
+
+    def ranges(self, raw, query, size):
+        """A file that serves byte ranges, each connection capped at `rate` bytes a second.
+        wrong=1 answers a range with a Content-Range one byte off; drop=1 resets the first
+        connection asked for a range that does not start at 0 halfway through it."""
+        rate = int(query.get("rate", "0"))
+        asked = None
+        for line in raw.decode("latin-1").split("\r\n")[1:]:
+            name, _, value = line.partition(":")
+            if name.strip().lower() == "range":
+                asked = value.strip()
+        close = ("Connection", "close")
+        if asked is None or not asked.startswith("bytes="):
+            self.head(200, [("Content-Length", str(size)), ("Accept-Ranges", "bytes"), close])
+            self.send_paced(size, 0, rate)
+            return
+        first_text, _, last_text = asked[len("bytes="):].partition("-")
+        first = int(first_text)
+        last = min(int(last_text) if last_text else size - 1, size - 1)
+        length = last - first + 1
+        shown = first + 1 if query.get("wrong") else first
+        self.head(206, [("Content-Length", str(length)),
+                        ("Content-Range", "bytes %d-%d/%d" % (shown, last, size)), close])
+        if query.get("drop") and first > 0:
+            with dropped_lock:
+                drop = not dropped
+                dropped.add(first)
+            if drop:
+                self.send_paced(length // 2, first, rate)
+                self.reset()
+                return
+        self.send_paced(length, first, rate)
+
     def hold(self):
         """Keeps the connection open, sending nothing, until the client goes away."""
         try:
@@ -84,8 +134,12 @@ class Handler(socketserver.BaseRequestHandler):
         query = dict(urllib.parse.parse_qsl(url.query))
         size = int(query.get("size", "0"))
         close = ("Connection", "close")
-        path = url.path
-        if path == "/data":
+        # "/data/f.bin" is "/data": a file name after the answer's own path gives the
+        # download a name.
+        path = "/" + url.path.split("/")[1]
+        if path == "/ranges":
+            self.ranges(raw, query, size)
+        elif path == "/data":
             self.head(200, [("Content-Length", str(size)), close])
             self.send_pattern(size)
         elif path == "/nolength":
