@@ -547,6 +547,13 @@ void TestRun::conclude(unsigned outcome) {
     row.megabitsPerSecond = RateMegabitsPerSecond(measurement_);
     row.serverAddress = serverAddress_;
     row.program = programName_;
+    row.connectionsRequested = measurement_.connectionsRequested;
+    row.connectionsUsed = measurement_.connectionsUsed;
+    row.steadyMegabitsPerSecond = SteadyRateMegabitsPerSecond(measurement_);
+    row.nameLookupSeconds = measurement_.phases.nameLookup;
+    row.connectSeconds = measurement_.phases.connect;
+    row.tlsSeconds = measurement_.phases.tls;
+    row.rateSamples = measurement_.samples;
     const HistoryWrite written =
         RecordInHistory(directory_ + "/" + HistoryFileName, row,
                         {directory_ + "/" + TestReport::fileName, reportEndBeforeTest_});

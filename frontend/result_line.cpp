@@ -31,12 +31,21 @@ std::string ClockDuration(double seconds) {
 }  // namespace
 
 ResultFigures FiguresOf(const TestEnding& ending) {
-    return {ending.measurement.bytes, TotalSeconds(ending.measurement),
-            TimeToFirstByteSeconds(ending.measurement), RateMegabitsPerSecond(ending.measurement)};
+    return {ending.measurement.bytes,
+            TotalSeconds(ending.measurement),
+            TimeToFirstByteSeconds(ending.measurement),
+            RateMegabitsPerSecond(ending.measurement),
+            ending.measurement.connectionsUsed,
+            SteadyRateMegabitsPerSecond(ending.measurement)};
 }
 
 ResultFigures FiguresOf(const HistoryRow& row) {
-    return {row.bytes, row.totalSeconds, row.firstByteSeconds, row.megabitsPerSecond};
+    return {row.bytes,
+            row.totalSeconds,
+            row.firstByteSeconds,
+            row.megabitsPerSecond,
+            row.connectionsUsed.value_or(1),
+            row.steadyMegabitsPerSecond};
 }
 
 std::string FormatDecimalSize(std::uint64_t bytes) {
@@ -66,7 +75,16 @@ std::string FormatShortDuration(double seconds) {
 
 std::string FormatResultLine(const ResultFigures& figures) {
     std::string line;
-    if (figures.megabitsPerSecond) {
+    if (figures.megabitsPerSecond && figures.connections > 1) {
+        // Several connections: the steady rate beside the whole test's says what the ramp-up
+        // cost.
+        line = FormatRateFigure(*figures.megabitsPerSecond) + " Mbit/s on " +
+               std::to_string(figures.connections) + " connections";
+        if (figures.steadyMegabitsPerSecond) {
+            line += " (steady " + FormatRateFigure(*figures.steadyMegabitsPerSecond) + ")";
+        }
+        line += ", ";
+    } else if (figures.megabitsPerSecond) {
         line = FormatRateFigure(*figures.megabitsPerSecond) + " Mbit/s (" +
                FormatRateFigure(*figures.megabitsPerSecond / 8) + " MB/s): ";
     }

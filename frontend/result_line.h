@@ -3,6 +3,8 @@
 // The lines a person reads about a test, in decimal units (MB = 10^6 bytes, Mbit/s = 10^6 bits
 // per second), made from the same figures wherever they are shown:
 //   result line: "94.1 Mbit/s (11.8 MB/s): 100.0 MB in 8.50 s, first byte after 23 ms"
+//   on several connections: "412.3 Mbit/s on 4 connections (steady 455.0), 100.0 MB in 1.94 s,
+//                            first byte after 23 ms"
 //   live line:   "42.0 MB of 100.0 MB, 94.1 Mbit/s, 0:06 left"
 #include <cstdint>
 #include <optional>
@@ -16,6 +18,8 @@ struct ResultFigures {
     std::optional<double> totalSeconds;
     std::optional<double> firstByteSeconds;
     std::optional<double> megabitsPerSecond;
+    int connections = 1;  // that fetched the file
+    std::optional<double> steadyMegabitsPerSecond;
 };
 
 // The figures of a test's ending, and of a history row; the same test gives the same figures.

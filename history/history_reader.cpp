@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include "history/history_schema.h"
+#include "history/history_upgrade.h"
 #include "history/sqlite_database.h"
 #include "inet/url_password.h"
 
@@ -30,6 +31,17 @@ HistoryRow RowOf(const SqliteStatement& statement) {
     row.serverAddress = statement.text(9);
     row.program = statement.text(10);
     row.wholeSeconds = statement.integer(11) != 0;
+    if (const auto requested = statement.optionalInteger(12)) {
+        row.connectionsRequested = static_cast<int>(*requested);
+    }
+    if (const auto used = statement.optionalInteger(13)) {
+        row.connectionsUsed = static_cast<int>(*used);
+    }
+    row.steadyMegabitsPerSecond = statement.real(14);
+    row.nameLookupSeconds = statement.real(15);
+    row.connectSeconds = statement.real(16);
+    row.tlsSeconds = statement.real(17);
+    row.rateSamples = DecodeRateSamples(statement.blob(18));
     return row;
 }
 
@@ -65,9 +77,12 @@ bool HistoryReader::open(const std::string& path) {
         db_.reset();
         return false;
     }
-    if (version < kHistorySchemaVersion) {
+    if (version == 0) {
         db_.reset();  // created, and no test recorded yet
+        return true;
     }
+    // A history of an older version is read as it is: what it lacks reads as unknown.
+    columns_ = HistoryColumnsToSelect(*db_);
     return true;
 }
 
@@ -106,7 +121,7 @@ bool HistoryReader::forEach(HistoryOrder order, const std::optional<std::string>
         !url && writtenInStartOrder()
             ? std::string(" ORDER BY id ") + direction
             : std::string(" ORDER BY start_utc ") + direction + ", id " + direction;
-    const std::string sql = std::string("SELECT ") + kHistoryColumns + " FROM tests" +
+    const std::string sql = std::string("SELECT ") + columns_ + " FROM tests" +
                             (url ? " WHERE url = ?1" : "") + orderBy;
     SqliteStatement statement(*db_, sql.c_str());
     if (statement.prepared() != SQLITE_OK) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct HistoryRow {
     std::int64_t id = 0;  // given by the history; 0 for a row not yet stored
@@ -25,4 +26,15 @@ struct HistoryRow {
     // Imported from the report: whole-second figures only (the total time is the report's
     // elapsed seconds, the rate made of them).
     bool wholeSeconds = false;
+    // Connections asked for and used; none for a test recorded before they were kept.
+    std::optional<int> connectionsRequested;
+    std::optional<int> connectionsUsed;
+    // The rate without the ramp-up (bandwidth/measurement.h), Mbit/s.
+    std::optional<double> steadyMegabitsPerSecond;
+    // Where the first connection's time went, in seconds; tls none without TLS.
+    std::optional<double> nameLookupSeconds;
+    std::optional<double> connectSeconds;
+    std::optional<double> tlsSeconds;
+    // The bytes that arrived in each 100 ms from asking for the URL.
+    std::vector<std::uint32_t> rateSamples;
 };

@@ -3,7 +3,7 @@
 // The history's tables, and the version number (PRAGMA user_version) that names them. A
 // history of a higher version was made by a newer program: it is read by no one here and
 // written by no one here.
-inline constexpr int kHistorySchemaVersion = 1;
+inline constexpr int kHistorySchemaVersion = 2;
 
 // One row per test. Times in seconds, the rate in megabits (10^6 bits) per second; NULL where
 // the test did not get that far. whole_seconds: 1 for a row imported from the report.
@@ -24,7 +24,25 @@ inline constexpr const char* kHistorySchema =
     "CREATE INDEX IF NOT EXISTS tests_by_start ON tests(start_utc, id);"
     "CREATE INDEX IF NOT EXISTS tests_by_url ON tests(url, start_utc, id);";
 
-// The columns every reader selects, in HistoryRow's order.
+// The columns every reader selects, in HistoryRow's order: the first version's.
 inline constexpr const char* kHistoryColumns =
     "id, start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s, rate_mbit_s,"
     " server_address, program, whole_seconds";
+
+// The columns version 2 adds, each added to a history of version 1 that lacks it (ALTER TABLE
+// tests ADD COLUMN), so that whatever the upgrade adds, it adds once. Readers select them after
+// kHistoryColumns, in this order. rate_samples: the bytes of each 100 ms of the test, as
+// little-endian 32-bit numbers.
+struct HistoryColumn {
+    const char* name;
+    const char* type;
+};
+inline constexpr HistoryColumn kHistoryColumnsAdded[] = {
+    {"connections_requested", "INTEGER"},
+    {"connections_used", "INTEGER"},
+    {"steady_rate_mbit_s", "REAL"},
+    {"name_lookup_s", "REAL"},
+    {"connect_s", "REAL"},
+    {"tls_s", "REAL"},
+    {"rate_samples", "BLOB"},
+};

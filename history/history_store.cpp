@@ -14,6 +14,7 @@
 #include <sqlite3.h>
 
 #include "history/history_schema.h"
+#include "history/history_upgrade.h"
 #include "history/report_import.h"
 #include "history/sqlite_database.h"
 #include "inet/url_password.h"
@@ -89,8 +90,9 @@ std::string ReadReport(const ReportToImport& report) {
 
 constexpr const char* kInsert =
     "INSERT INTO tests (start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s,"
-    " rate_mbit_s, server_address, program, whole_seconds)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)";
+    " rate_mbit_s, server_address, program, whole_seconds, connections_requested,"
+    " connections_used, steady_rate_mbit_s, name_lookup_s, connect_s, tls_s, rate_samples)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
 
 int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.reset();
@@ -105,6 +107,17 @@ int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.bindText(9, row.serverAddress);
     insert.bindText(10, row.program);
     insert.bindInteger(11, row.wholeSeconds ? 1 : 0);
+    insert.bindInteger(12, row.connectionsRequested);
+    insert.bindInteger(13, row.connectionsUsed);
+    insert.bindReal(14, row.steadyMegabitsPerSecond);
+    insert.bindReal(15, row.nameLookupSeconds);
+    insert.bindReal(16, row.connectSeconds);
+    insert.bindReal(17, row.tlsSeconds);
+    if (row.rateSamples.empty()) {
+        insert.bindInteger(18, std::optional<std::int64_t>());
+    } else {
+        insert.bindBlob(18, EncodeRateSamples(row.rateSamples));
+    }
     const int rc = insert.step();
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
@@ -112,6 +125,9 @@ int Insert(SqliteStatement& insert, const HistoryRow& row) {
 // Creates the tables and imports the report; inside the caller's transaction.
 int Create(SqliteDatabase& db, const ReportToImport& report) {
     if (const int rc = db.exec(kHistorySchema); rc != SQLITE_OK) {
+        return rc;
+    }
+    if (const int rc = AddMissingHistoryColumns(db); rc != SQLITE_OK) {
         return rc;
     }
     SqliteStatement insert(db, kInsert);
@@ -183,8 +199,16 @@ HistoryWrite Recording::run(const HistoryRow* row, const ReportToImport& report)
                                "Record with that version, or move the file aside to start a new "
                                "history.")};
     }
-    if (rc == SQLITE_OK && version < kHistorySchemaVersion) {
+    if (rc == SQLITE_OK && version == 0) {
         rc = Create(db_, report);
+    } else if (rc == SQLITE_OK && version < kHistorySchemaVersion) {
+        // An older history is upgraded in place: its tests stay, the new columns are empty.
+        rc = AddMissingHistoryColumns(db_);
+        if (rc == SQLITE_OK) {
+            const std::string upgraded =
+                "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
+            rc = db_.exec(upgraded.c_str());
+        }
     }
     if (rc == SQLITE_OK && row != nullptr) {
         SqliteStatement insert(db_, kInsert);

@@ -61,6 +61,18 @@ void SqliteStatement::bindReal(int index, std::optional<double> value) {
     }
 }
 
+void SqliteStatement::bindInteger(int index, std::optional<std::int64_t> value) {
+    if (value) {
+        sqlite3_bind_int64(statement_, index, *value);
+    } else {
+        sqlite3_bind_null(statement_, index);
+    }
+}
+
+void SqliteStatement::bindBlob(int index, const std::string& bytes) {
+    sqlite3_bind_blob64(statement_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+}
+
 int SqliteStatement::step() {
     return sqlite3_step(statement_);
 }
@@ -87,4 +99,17 @@ std::optional<double> SqliteStatement::real(int column) const {
         return std::nullopt;
     }
     return sqlite3_column_double(statement_, column);
+}
+
+std::optional<std::int64_t> SqliteStatement::optionalInteger(int column) const {
+    if (sqlite3_column_type(statement_, column) == SQLITE_NULL) {
+        return std::nullopt;
+    }
+    return sqlite3_column_int64(statement_, column);
+}
+
+std::string SqliteStatement::blob(int column) const {
+    const void* data = sqlite3_column_blob(statement_, column);
+    const int size = sqlite3_column_bytes(statement_, column);
+    return data == nullptr ? std::string() : std::string(static_cast<const char*>(data), size);
 }

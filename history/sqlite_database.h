@@ -41,13 +41,17 @@ public:
 
     void bindText(int index, const std::string& text);
     void bindInteger(int index, std::int64_t value);
-    void bindReal(int index, std::optional<double> value);  // none: NULL
+    void bindReal(int index, std::optional<double> value);           // none: NULL
+    void bindInteger(int index, std::optional<std::int64_t> value);  // none: NULL
+    void bindBlob(int index, const std::string& bytes);
     int step();
     int reset();
 
     std::string text(int column) const;  // NULL: empty
     std::int64_t integer(int column) const;
-    std::optional<double> real(int column) const;  // NULL: none
+    std::optional<double> real(int column) const;                   // NULL: none
+    std::optional<std::int64_t> optionalInteger(int column) const;  // NULL: none
+    std::string blob(int column) const;                             // NULL: empty
 
 private:
     sqlite3_stmt* statement_ = nullptr;

@@ -39,7 +39,8 @@ bool FillHistory(const std::string& path, int count) {
         ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
     }
     sqlite3_finalize(insert);
-    const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
+    // The first version's table, as a user's long history is: recording upgrades it.
+    const std::string version = "PRAGMA user_version = 1";
     ok = ok && sqlite3_exec(db, version.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK &&
          sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);

@@ -101,9 +101,9 @@ TEST_F(ServedFile, AFinishedTestPrintsItsStatusReportBlockAndPreciseFigures) {
                    "                   (\\d+\\.\\d\\d) megabytes per second \\(MB/s\\)\n"
                    "(?:  Steady rate: .*\n)?"
                    "  Server:          127\\.0\\.0\\.1:\\d+\n"
-                   "  Name lookup:     \\d+\\.\\d{3} seconds\n"
-                   "  Connecting:      \\d+\\.\\d{3} seconds\n"
-                   "  Waiting:         \\d+\\.\\d{3} seconds\n")))
+                   "  Name lookup:     \\d+\\.\\d{3} ms\n"
+                   "  Connecting:      \\d+\\.\\d{3} ms\n"
+                   "  Waiting:         \\d+\\.\\d{3} ms\n")))
         << figures;
     EXPECT_EQ(m[1].str(), std::to_string(kSize));
     const double megabits = std::stod(m[5].str());

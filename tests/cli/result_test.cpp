@@ -41,6 +41,9 @@ TestResult Finished() {
     result.report = kBlock;
     result.resultLine = "33.6 Mbit/s (4.19 MB/s): 1.0 MB in 250 ms, first byte after 20 ms";
     result.serverAddress = "192.0.2.7:80";
+    result.connectionsUsed = 1;
+    result.phases.nameLookup = 0.00012;
+    result.phases.connect = 0.00025;
     return result;
 }
 
@@ -74,7 +77,9 @@ TEST(TextResult, AFinishedTestShowsStatusReportAndPreciseFigures) {
                   "(monotonic clock)\n"
                   "  Rate:            33.55 megabits per second (Mbit/s)\n"
                   "                   4.19 megabytes per second (MB/s)\n"
-                  "  Server:          192.0.2.7:80\n");
+                  "  Server:          192.0.2.7:80\n"
+                  "  Name lookup:     0.120 ms\n"
+                  "  Connecting:      0.250 ms\n");
 }
 
 TEST(TextResult, AFailedTestShowsOnlyItsStatus) {
@@ -129,7 +134,10 @@ TEST(JsonResult, AFinishedTestHasEveryField) {
               "\"first_byte_seconds\":0.020,\"transfer_seconds\":0.230,"
               "\"server_address\":\"192.0.2.7:80\",\"cause\":null,"
               "\"start_time\":\"2026-12-08T03:30:05.250+01:00\",\"report\":" +
-                  JsonString(kBlock) + "}\n");
+                  JsonString(kBlock) +
+                  ",\"connections_requested\":1,\"connections_used\":1,"
+                  "\"steady_megabits_per_second\":null,\"name_lookup_seconds\":0.000120,"
+                  "\"connect_seconds\":0.000250,\"tls_seconds\":null}\n");
 }
 
 TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
@@ -143,7 +151,10 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
               "user.\",\"bytes\":null,\"seconds\":null,\"kibibytes_per_second\":null,"
               "\"megabits_per_second\":null,\"megabytes_per_second\":null,"
               "\"first_byte_seconds\":null,\"transfer_seconds\":null,\"server_address\":null,"
-              "\"cause\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\",\"report\":null}\n");
+              "\"cause\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\",\"report\":null,"
+              "\"connections_requested\":1,\"connections_used\":null,"
+              "\"steady_megabits_per_second\":null,\"name_lookup_seconds\":null,"
+              "\"connect_seconds\":null,\"tls_seconds\":null}\n");
     result.outcome = 100;
     result.cause = "the server answered with HTTP status 404 Not Found";
     EXPECT_NE(FormatJsonResult(result).find(

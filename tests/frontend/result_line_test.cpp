@@ -18,19 +18,25 @@ TEST(ResultLine, IsWrittenInDecimalUnits) {
         ResultFigures figures;
         const char* line;
     } cases[] = {
-        {{100000000, 8.5, 0.023, 100000000 * 8 / 1e6 / 8.5},
+        {{100000000, 8.5, 0.023, 100000000 * 8 / 1e6 / 8.5, 1, std::nullopt},
          "94.1 Mbit/s (11.8 MB/s): 100.0 MB in 8.50 s, first byte after 23 ms"},
-        {{1073741824, 1.25, 0.0004, 1073741824.0 * 8 / 1e6 / 1.25},
+        {{1073741824, 1.25, 0.0004, 1073741824.0 * 8 / 1e6 / 1.25, 1, std::nullopt},
          "6871.9 Mbit/s (859.0 MB/s): 1.07 GB in 1.25 s, first byte after 0 ms"},
-        {{999, 0.5, 0.4, 999 * 8 / 1e6 / 0.5},
+        {{999, 0.5, 0.4, 999 * 8 / 1e6 / 0.5, 1, std::nullopt},
          "0.02 Mbit/s (0.00 MB/s): 999 B in 500 ms, first byte after 400 ms"},
-        {{999949, 2.0, 1.5, 3.999796},
+        {{999949, 2.0, 1.5, 3.999796, 1, std::nullopt},
          "4.00 Mbit/s (0.50 MB/s): 999.9 kB in 2.00 s, first byte after 1.50 s"},
-        {{999950, 0.9996, 0.1, 8.0},
+        {{999950, 0.9996, 0.1, 8.0, 1, std::nullopt},
          "8.00 Mbit/s (1.00 MB/s): 1.0 MB in 1.00 s, first byte after 100 ms"},
         // An empty file: no first byte; no total time: no rate.
-        {{0, 0.012, std::nullopt, 0.0}, "0.00 Mbit/s (0.00 MB/s): 0 B in 12 ms"},
-        {{5000, std::nullopt, std::nullopt, std::nullopt}, "5.0 kB"},
+        {{0, 0.012, std::nullopt, 0.0, 1, std::nullopt}, "0.00 Mbit/s (0.00 MB/s): 0 B in 12 ms"},
+        {{5000, std::nullopt, std::nullopt, std::nullopt, 1, std::nullopt}, "5.0 kB"},
+        // Several connections name their count and the steady rate when there is one.
+        {{100000000, 1.94, 0.023, 412.3, 4, 455.0},
+         "412.3 Mbit/s on 4 connections (steady 455.0), 100.0 MB in 1.94 s, first byte after "
+         "23 ms"},
+        {{3000, 0.2, 0.05, 0.12, 3, std::nullopt},
+         "0.12 Mbit/s on 3 connections, 3.0 kB in 200 ms, first byte after 50 ms"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatResultLine(c.figures), c.line);

@@ -199,3 +199,49 @@ INSTANTIATE_TEST_SUITE_P(Cases, UnreadableHistory,
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// A history the first version wrote: its table without the columns added since.
+void WriteFirstVersionHistory(const std::string& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db,
+                 "CREATE TABLE tests (id INTEGER PRIMARY KEY, start_utc TEXT NOT NULL, url TEXT "
+                 "NOT NULL, outcome INTEGER NOT NULL, bytes INTEGER NOT NULL, first_byte_s REAL, "
+                 "transfer_s REAL, total_s REAL, rate_mbit_s REAL, server_address TEXT, program "
+                 "TEXT, whole_seconds INTEGER NOT NULL DEFAULT 0);"
+                 "INSERT INTO tests (start_utc, url, outcome, bytes, total_s, rate_mbit_s) "
+                 "VALUES ('2026-12-01T10:00:00.000Z', 'http://h/old.bin', 0, 1000, 1.0, 0.008);"
+                 "PRAGMA user_version = 1;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+TEST_F(HistoryStore, AnOlderHistoryIsReadAsItIsAndUpgradedInPlaceByTheNextTest) {
+    WriteFirstVersionHistory(history());
+    ASSERT_EQ(rows().size(), 1u) << "read before any upgrade";
+
+    HistoryRow row = Row("2026-12-08T10:00:00.000Z", "http://h/f.bin");
+    row.connectionsRequested = 4;
+    row.connectionsUsed = 3;
+    row.steadyMegabitsPerSecond = 455.0;
+    row.nameLookupSeconds = 0.001;
+    row.connectSeconds = 0.002;
+    row.rateSamples = {0, 1, 0xFFFFFFFFu, 123456};
+    ASSERT_TRUE(record(row).recorded);
+
+    const std::vector<HistoryRow> read = rows();
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].url, "http://h/old.bin");
+    EXPECT_FALSE(read[0].connectionsUsed.has_value());
+    EXPECT_TRUE(read[0].rateSamples.empty());
+    EXPECT_EQ(read[1].connectionsRequested, 4);
+    EXPECT_EQ(read[1].connectionsUsed, 3);
+    EXPECT_EQ(read[1].steadyMegabitsPerSecond, 455.0);
+    EXPECT_EQ(read[1].connectSeconds, 0.002);
+    EXPECT_FALSE(read[1].tlsSeconds.has_value());
+    EXPECT_EQ(read[1].rateSamples, row.rateSamples);
+}
+
+}  // namespace

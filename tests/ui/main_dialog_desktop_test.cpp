@@ -61,8 +61,10 @@ std::vector<QString> EveryText() {
 std::vector<QString> LongestResultLines() {
     std::vector<QString> lines;
     for (const std::string& line : {
-             FormatResultLine(ResultFigures{999990000000, 86399.99, 99.99, 9999.9}),
-             FormatResultLine(ResultFigures{999990000000, 888888.88, 888.88, 8888.8}),
+             FormatResultLine(
+                 ResultFigures{999990000000, 86399.99, 99.99, 9999.9, 1, std::nullopt}),
+             FormatResultLine(
+                 ResultFigures{999990000000, 888888.88, 888.88, 8888.8, 1, std::nullopt}),
              FormatLiveLine(LiveFigures{999990000000, 999990000000, 1249987500.0}),
              FormatLiveLine(LiveFigures{888880000000, 999990000000, 888880.0}),
              FormatLiveLine(LiveFigures{1000, 999990000000, 2777777.8}),
