@@ -228,8 +228,10 @@ unsigned TestRun::learnLength() {
         }
         contentLength_ = length;
     } else if (serviceType_ == ServiceFtp) {
+        FtpProbeTarget target{server_, port_, object_, {}, {}};
+        SplitUrlCredentials(url_.c_str(), target.user, target.password);
         const FtpProbeResult probe = ProbeFtpSize(
-            server_, port_, object_, [this] { return stopRequested(3); }, contentLength_);
+            target, [this] { return stopRequested(3); }, contentLength_);
         if (probe == FtpProbeResult::ConnectFailed) {
             return end(OutcomeFtpProbeFailed);
         }
