@@ -41,7 +41,6 @@ HistoryRow RowOf(const SqliteStatement& statement) {
     row.nameLookupSeconds = statement.real(15);
     row.connectSeconds = statement.real(16);
     row.tlsSeconds = statement.real(17);
-    row.rateSamples = DecodeRateSamples(statement.blob(18));
     return row;
 }
 
@@ -161,6 +160,21 @@ std::vector<HistoryRow> HistoryReader::rows(HistoryOrder order,
         rows.clear();
     }
     return rows;
+}
+
+std::vector<std::uint32_t> HistoryReader::rateSamples(std::int64_t id) {
+    if (!db_ || columns_.empty()) {
+        return {};
+    }
+    SqliteStatement statement(
+        *db_, (std::string("SELECT ") + kRateSamplesColumn + " FROM tests WHERE id = ?1").c_str());
+    // A history of the first version has no samples to give.
+    if (statement.prepared() != SQLITE_OK) {
+        return {};
+    }
+    statement.bindInteger(1, id);
+    return statement.step() == SQLITE_ROW ? DecodeRateSamples(statement.blob(0))
+                                          : std::vector<std::uint32_t>();
 }
 
 std::vector<std::string> HistoryReader::urls() {

@@ -3,6 +3,7 @@
 // Reading the history, for a window or a printer: every row, or the rows of one URL, newest
 // or oldest first, and the URLs tested. Reads never wait for a writer (the history keeps a
 // write-ahead log), and one pass over 100,000 rows takes a fraction of a second.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,6 +37,8 @@ public:
     // The same rows gathered; empty on failure (see problem()).
     std::vector<HistoryRow> rows(HistoryOrder order,
                                  const std::optional<std::string>& url = std::nullopt);
+    // The bytes of each 100 ms of the test with that id; empty when it has none kept.
+    std::vector<std::uint32_t> rateSamples(std::int64_t id);
     // The distinct URLs, the most recently tested first.
     std::vector<std::string> urls();
 

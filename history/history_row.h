@@ -35,6 +35,7 @@ struct HistoryRow {
     std::optional<double> nameLookupSeconds;
     std::optional<double> connectSeconds;
     std::optional<double> tlsSeconds;
-    // The bytes that arrived in each 100 ms from asking for the URL.
+    // The bytes that arrived in each 100 ms from asking for the URL. Written with the row; a
+    // reader gives them for one test at a time (HistoryReader::rateSamples).
     std::vector<std::uint32_t> rateSamples;
 };

@@ -31,8 +31,10 @@ inline constexpr const char* kHistoryColumns =
 
 // The columns version 2 adds, each added to a history of version 1 that lacks it (ALTER TABLE
 // tests ADD COLUMN), so that whatever the upgrade adds, it adds once. Readers select them after
-// kHistoryColumns, in this order. rate_samples: the bytes of each 100 ms of the test, as
+// kHistoryColumns, in this order, all but rate_samples, which is read for one test at a
+// time. rate_samples: the bytes of each 100 ms of the test, as
 // little-endian 32-bit numbers.
+inline constexpr const char* kRateSamplesColumn = "rate_samples";
 struct HistoryColumn {
     const char* name;
     const char* type;

@@ -41,6 +41,9 @@ std::string HistoryColumnsToSelect(SqliteDatabase& db) {
     const std::set<std::string> present = ColumnsOfTests(db);
     std::string columns = kHistoryColumns;
     for (const HistoryColumn& column : kHistoryColumnsAdded) {
+        if (std::string(column.name) == kRateSamplesColumn) {
+            continue;  // read one test at a time
+        }
         columns += ", ";
         columns += present.count(column.name) != 0 ? column.name : "NULL";
     }

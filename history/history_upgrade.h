@@ -11,8 +11,8 @@ class SqliteDatabase;
 // Adds each column of kHistoryColumnsAdded that the tests table lacks; SQLite's result code.
 int AddMissingHistoryColumns(SqliteDatabase& db);
 
-// The column list a reader selects: kHistoryColumns, then each added column, or NULL in its
-// place where the table lacks it.
+// The column list a reader selects: kHistoryColumns, then each added column but the rate
+// samples, or NULL in its place where the table lacks it.
 std::string HistoryColumnsToSelect(SqliteDatabase& db);
 
 // 100 ms samples as little-endian 32-bit numbers, and back (a trailing part of a number is

@@ -235,13 +235,15 @@ TEST_F(HistoryStore, AnOlderHistoryIsReadAsItIsAndUpgradedInPlaceByTheNextTest) 
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[0].url, "http://h/old.bin");
     EXPECT_FALSE(read[0].connectionsUsed.has_value());
-    EXPECT_TRUE(read[0].rateSamples.empty());
     EXPECT_EQ(read[1].connectionsRequested, 4);
     EXPECT_EQ(read[1].connectionsUsed, 3);
     EXPECT_EQ(read[1].steadyMegabitsPerSecond, 455.0);
     EXPECT_EQ(read[1].connectSeconds, 0.002);
     EXPECT_FALSE(read[1].tlsSeconds.has_value());
-    EXPECT_EQ(read[1].rateSamples, row.rateSamples);
+    HistoryReader reader;
+    ASSERT_TRUE(reader.open(history()));
+    EXPECT_EQ(reader.rateSamples(read[1].id), row.rateSamples);
+    EXPECT_TRUE(reader.rateSamples(read[0].id).empty());
 }
 
 }  // namespace
