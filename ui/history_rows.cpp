@@ -55,6 +55,9 @@ void HistoryRows::add(const HistoryRow& row) {
     entry.program = text(row.program);
     entry.outcome = row.outcome;
     entry.wholeSeconds = row.wholeSeconds;
+    entry.steadyMegabitsPerSecond = Stored(row.steadyMegabitsPerSecond);
+    entry.connectionsRequested = static_cast<std::uint8_t>(row.connectionsRequested.value_or(0));
+    entry.connectionsUsed = static_cast<std::uint8_t>(row.connectionsUsed.value_or(0));
     entries_.push_back(entry);
 }
 
@@ -74,6 +77,13 @@ HistoryRow HistoryRows::row(std::size_t position) const {
     row.serverAddress = texts_[entry.serverAddress];
     row.program = texts_[entry.program];
     row.wholeSeconds = entry.wholeSeconds;
+    row.steadyMegabitsPerSecond = Read(entry.steadyMegabitsPerSecond);
+    if (entry.connectionsRequested != 0) {
+        row.connectionsRequested = entry.connectionsRequested;
+    }
+    if (entry.connectionsUsed != 0) {
+        row.connectionsUsed = entry.connectionsUsed;
+    }
     return row;
 }
 

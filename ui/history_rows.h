@@ -47,6 +47,7 @@ private:
         double transferSeconds;
         double totalSeconds;
         double megabitsPerSecond;
+        double steadyMegabitsPerSecond;
         // The start as read, when it has the usual length; otherwise startText holds it.
         std::array<char, StartLength> start;
         std::uint32_t startText;
@@ -56,6 +57,9 @@ private:
         unsigned outcome;
         bool startKnown;
         bool wholeSeconds;
+        // Connections asked for and used; 0 when not known (at most 16 each).
+        std::uint8_t connectionsRequested;
+        std::uint8_t connectionsUsed;
     };
 
     std::uint32_t text(const std::string& value);

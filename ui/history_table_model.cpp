@@ -128,6 +128,10 @@ QString HistoryTableModel::cellText(const HistoryRow& row, int column) {
         case MegabytesColumn:
             return row.megabitsPerSecond ? Text(FormatRateFigure(*row.megabitsPerSecond / 8))
                                          : QString();
+        case SteadyColumn:
+            return Optional(row.steadyMegabitsPerSecond, FormatRateFigure);
+        case ConnectionsColumn:
+            return row.connectionsUsed ? QString::number(*row.connectionsUsed) : QString();
         case ServerColumn:
             return Text(row.serverAddress);
         case ProgramColumn:
@@ -152,12 +156,18 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
             if (index.column() == UrlColumn) {
                 return Text(row.url);
             }
+            if (index.column() == ConnectionsColumn && row.connectionsRequested) {
+                return QStringLiteral("%1 asked for").arg(*row.connectionsRequested);
+            }
+            if (index.column() == SteadyColumn) {
+                return QStringLiteral("The rate once the first quarter of the transfer is over");
+            }
             if (row.wholeSeconds) {
                 return QString::fromLatin1(WholeSecondsNote);
             }
             return {};
         case Qt::TextAlignmentRole:
-            if (index.column() >= SizeColumn && index.column() <= MegabytesColumn) {
+            if (index.column() >= SizeColumn && index.column() <= ConnectionsColumn) {
                 return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
             }
             return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
@@ -170,9 +180,9 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const char* const Titles[ColumnCount] = {"Start",      "URL",        "Outcome", "Size",
-                                                    "First byte", "Total time", "Mbit/s",  "MB/s",
-                                                    "Server",     "Program"};
+    static const char* const Titles[ColumnCount] = {
+        "Start",  "URL",  "Outcome",       "Size",        "First byte", "Total time",
+        "Mbit/s", "MB/s", "Steady Mbit/s", "Connections", "Server",     "Program"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(Titles[section])
                                                  : QVariant();
 }

@@ -28,6 +28,8 @@ public:
         TotalTimeColumn,
         MegabitsColumn,
         MegabytesColumn,
+        SteadyColumn,
+        ConnectionsColumn,
         ServerColumn,
         ProgramColumn,
         ColumnCount

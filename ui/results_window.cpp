@@ -12,6 +12,7 @@
 #include <QDateTimeAxis>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
@@ -25,6 +26,7 @@
 
 #include "frontend/history_csv.h"
 #include "frontend/result_line.h"
+#include "history/history_reader.h"
 #include "platform/message_box.h"
 #include "services/app_services.h"
 #include "ui/app_icon.h"
@@ -127,13 +129,22 @@ ResultsWindow::ResultsWindow(std::string historyPath, std::string exportFolder, 
     table_->horizontalHeader()->setStretchLastSection(true);
     setColumnWidths();
 
+    testChartView_ = new QChartView(new QChart);
+    testChartView_->setObjectName(QStringLiteral("testChart"));
+    testChartView_->setRenderHint(QPainter::Antialiasing);
+    testChartView_->chart()->setTitle(QStringLiteral("Select a test to see its rate over time"));
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { drawTestChart(current.row()); });
+
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(chartArea_);
     splitter->addWidget(table_);
+    splitter->addWidget(testChartView_);
     // Three fifths for the chart, from the start and as the window grows.
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
-    splitter->setSizes({300, 200});
+    splitter->setStretchFactor(2, 2);
+    splitter->setSizes({300, 200, 200});
     splitter->setChildrenCollapsible(false);
 
     note_ = new QLabel(QStringLiteral("* imported from the report: whole seconds only"), this);
@@ -349,6 +360,60 @@ void ResultsWindow::drawChart() {
     chartArea_->setCurrentWidget(chartView_);
 }
 
+void ResultsWindow::drawTestChart(int row) {
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    std::vector<std::uint32_t> samples;
+    if (row >= 0 && row < tableModel_->rowCount()) {
+        HistoryReader reader;
+        if (reader.open(historyPath_)) {
+            samples = reader.rateSamples(tableModel_->rowAt(row).id);
+        }
+    }
+    if (samples.empty()) {
+        chart->setTitle(row >= 0 ? QStringLiteral("This test kept no rate over time")
+                                 : QStringLiteral("Select a test to see its rate over time"));
+    } else {
+        chart->setTitle(QStringLiteral("The selected test, every 100 ms"));
+        QList<QPointF> points;
+        points.reserve(static_cast<qsizetype>(samples.size()));
+        double highest = 0;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            // Each sample is the bytes of one tenth of a second, drawn at its end.
+            const double megabits = samples[i] * 8 / 1e6 / 0.1;
+            points.append(QPointF(static_cast<double>(i + 1) / 10, megabits));
+            highest = std::max(highest, megabits);
+        }
+        auto* seconds = new QValueAxis;
+        seconds->setTitleText(QStringLiteral("Seconds from asking for the URL"));
+        seconds->setRange(0, points.back().x());
+        seconds->setLabelFormat(QStringLiteral("%.4g"));
+        auto* rate = new QValueAxis;
+        rate->setTitleText(QStringLiteral("Mbit/s"));
+        rate->setLabelFormat(QStringLiteral("%.4g"));
+        rate->setRange(0, highest > 0 ? highest * 1.1 : 1);
+        rate->applyNiceNumbers();
+        chart->addAxis(seconds, Qt::AlignBottom);
+        chart->addAxis(rate, Qt::AlignLeft);
+        auto* line = new QLineSeries;
+        line->replace(points);
+        chart->addSeries(line);
+        line->attachAxis(seconds);
+        line->attachAxis(rate);
+    }
+    QChart* old = testChartView_->chart();
+    testChartView_->setChart(chart);
+    delete old;
+}
+
+QList<QPointF> ResultsWindow::testRatePoints() const {
+    const QList<QAbstractSeries*> series = testChartView_->chart()->series();
+    if (series.isEmpty()) {
+        return {};
+    }
+    return static_cast<QLineSeries*>(series.front())->points();
+}
+
 std::vector<std::string> ResultsWindow::chartedUrls() const {
     std::vector<std::string> urls;
     if (chartArea_->currentWidget() != chartView_) {
@@ -395,6 +460,8 @@ void ResultsWindow::setColumnWidths() {
     fit(HistoryTableModel::TotalTimeColumn, QStringLiteral("Total time"));
     fit(HistoryTableModel::MegabitsColumn, QStringLiteral("8888.8"));
     fit(HistoryTableModel::MegabytesColumn, QStringLiteral("888.8"));
+    fit(HistoryTableModel::SteadyColumn, QStringLiteral("Steady Mbit/s"));
+    fit(HistoryTableModel::ConnectionsColumn, QStringLiteral("Connections"));
     fit(HistoryTableModel::ServerColumn, QStringLiteral("888.888.888.888:88888"));
     fit(HistoryTableModel::ProgramColumn, QStringLiteral("corvanite-cli"));
 }

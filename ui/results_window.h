@@ -18,6 +18,9 @@
 class HistoryRows;
 class HistoryTableModel;
 class QChartView;
+class QPointF;
+template <typename T>
+class QList;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -52,6 +55,9 @@ public:
     // The URLs of the chart's lines, in the legend's order.
     std::vector<std::string> chartedUrls() const;
 
+    // The points of the selected test's own chart: seconds from asking for the URL, Mbit/s.
+    QList<QPointF> testRatePoints() const;
+
     // Writes the rows in view to the CSV file the chooser gives.
     void exportCsv();
 
@@ -61,6 +67,9 @@ private:
     void showProblem(const QString& text);
     void filterChanged();
     void drawChart();
+    // The rate of the test in that row of the table over its own seconds, so that a ramp-up
+    // or a stall is seen.
+    void drawTestChart(int row);
     void setColumnWidths();
 
     std::string historyPath_;
@@ -77,6 +86,7 @@ private:
     QPushButton* refresh_ = nullptr;
     QStackedWidget* chartArea_ = nullptr;
     QChartView* chartView_ = nullptr;
+    QChartView* testChartView_ = nullptr;
     QLabel* message_ = nullptr;
     QTableView* table_ = nullptr;
     HistoryTableModel* tableModel_ = nullptr;

@@ -12,7 +12,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QPointF>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include "frontend/history_csv.h"
@@ -259,6 +261,37 @@ TEST_F(Results, AWindowClosedWhileReadingIsGoneCleanly) {
         // What the read would have posted to it is gone with it.
         QApplication::processEvents();
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Results, TheSelectedTestShowsItsRateOverItsOwnSeconds) {
+    HistoryRow row = SampleRow("2026-12-08T10:00:00.000Z", A, 0, 300000, 0.3, 8.0);
+    row.connectionsUsed = 4;
+    row.steadyMegabitsPerSecond = 9.5;
+    // Nothing in the first tenth of a second (connecting), then 1.25 MB/s, then a stall.
+    row.rateSamples = {0, 125000, 0};
+    ASSERT_TRUE(RecordInHistory(history(), row, {path("no report"), std::nullopt}).recorded);
+    record("2026-12-08T09:00:00.000Z", B, 0, 11.0);  // from before samples were kept
+    ResultsWindow& window = open();
+    auto* table = child<QTableView>("table");
+    const auto cell = [&](int column) {
+        return window.tableModel().index(0, column).data().toString().toStdString();
+    };
+    EXPECT_EQ(cell(HistoryTableModel::ConnectionsColumn), "4");
+    EXPECT_EQ(cell(HistoryTableModel::SteadyColumn), "9.50");
+
+    table->setCurrentIndex(window.tableModel().index(0, 0));
+    const QList<QPointF> points = window.testRatePoints();
+    ASSERT_EQ(points.size(), 3);
+    EXPECT_EQ(points[0], QPointF(0.1, 0.0));
+    EXPECT_EQ(points[1], QPointF(0.2, 10.0));
+    EXPECT_EQ(points[2], QPointF(0.3, 0.0));
+
+    table->setCurrentIndex(window.tableModel().index(1, 0));
+    EXPECT_TRUE(window.testRatePoints().isEmpty());
 }
 
 }  // namespace
