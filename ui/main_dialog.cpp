@@ -286,13 +286,13 @@ void TestDialog::confirmCancel() {
 
 void TestDialog::openReport() {
     const std::string report = programDirectory_ + "/" + ReportFileName;
-    const std::intptr_t result =
-        ShellExecuteA(messageWindow_, "open", report.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     // No report yet shows nothing; a report that no program could open is named, so that
     // the user can open it by hand.
-    if (result == SE_ERR_NOASSOC) {
-        ApplicationMessageBox(NoViewerText(report), MB_OK);
-    }
+    ShellOpenAndReport(this, report.c_str(), [report](std::intptr_t result) {
+        if (result == SE_ERR_NOASSOC) {
+            ApplicationMessageBox(NoViewerText(report), MB_OK);
+        }
+    });
 }
 
 void TestDialog::setVisible(bool visible) {
