@@ -5,8 +5,11 @@
 #include <optional>
 #include <string>
 
+#include <QActionGroup>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -160,7 +163,8 @@ void TestDialog::createControls() {
                           IDC_VIEW_REPORT, units, QRect(88, 167, 50, 14));
     cancel_ = Control(new QPushButton(QStringLiteral("Cancel"), this), "cancel", IDC_CANCEL_TEST,
                       units, QRect(180, 167, 50, 14));
-    // Not a control of the template: no id, no tab stop, never in the way of one.
+    // Not a control of the template: no id; a tab stop after the URL box only while it shows
+    // a result that opens the Results window.
     result_ = new ResultLineLabel(this);
     result_->setObjectName(QStringLiteral("result"));
     result_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -172,8 +176,13 @@ void TestDialog::createControls() {
 
     setTabOrder(close_, test_);
     setTabOrder(test_, url_);
-    setTabOrder(url_, viewReport_);
+    // The tab order leaves out a widget that takes no focus: the line is placed in it as one
+    // that does, and takes the focus only once it shows a result.
+    result_->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(url_, result_);
+    setTabOrder(result_, viewReport_);
     setTabOrder(viewReport_, cancel_);
+    result_->setFocusPolicy(Qt::NoFocus);
     // The first tab stop takes the focus, as the window system would give it.
     close_->setFocus();
 
@@ -424,6 +433,25 @@ void TestDialog::mouseDoubleClickEvent(QMouseEvent* event) {
         systemCommand(IDM_ABOUTBOX);
     }
     QDialog::mouseDoubleClickEvent(event);
+}
+
+void TestDialog::keyPressEvent(QKeyEvent* event) {
+    // Shift+F10 asks for the menu as the menu key does, which the window system already turns
+    // into a request of its own. The control with the focus answers it first (the URL box with
+    // its editing menu); the others leave it to the dialog.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QWidget* target = focusWidget() != nullptr ? focusWidget() : this;
+        QPoint at = target->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        if (!target->rect().contains(at)) {
+            at = target->rect().center();
+        }
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at),
+                                  event->modifiers());
+        QCoreApplication::sendEvent(target, &request);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TestDialog::contextMenuEvent(QContextMenuEvent* event) {

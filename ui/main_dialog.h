@@ -45,7 +45,7 @@ public:
     HWND messageWindow() const { return messageWindow_; }
     const std::string& programDirectory() const { return programDirectory_; }
     bool idle() const { return logic_.idle(); }
-    // The dialog's window menu, shown on the right mouse button.
+    // The dialog's window menu, shown on the right mouse button, Shift+F10 and the menu key.
     QMenu* windowMenu() const { return windowMenu_; }
     // The Results window once it has been opened; none before.
     ResultsWindow* resultsWindow() const { return results_.get(); }
@@ -61,6 +61,7 @@ public slots:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
