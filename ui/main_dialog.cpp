@@ -31,6 +31,7 @@
 #include "services/app_services.h"
 #include "ui/about_dialog.h"
 #include "ui/app_icon.h"
+#include "ui/dialog_settings.h"
 #include "ui/dialog_units.h"
 #include "ui/resource_ids.h"
 #include "ui/result_line_label.h"
@@ -98,7 +99,8 @@ TestDialog::TestDialog(Options options, QWidget* parent)
       logic_(CancelRequest),
       startWorker_(options.startWorker ? std::move(options.startWorker)
                                        : WorkerStarter(StartDetachedTestWorker)),
-      programDirectory_(std::move(options.programDirectory)) {
+      programDirectory_(std::move(options.programDirectory)),
+      settings_(LoadDialogSettings()) {
     setWindowTitle(QStringLiteral("Corvanite Test"));
     setFont(DialogUnits::dialogFont());
     createControls();
@@ -210,6 +212,8 @@ void TestDialog::createWindowMenu() {
     add(QStringLiteral("Ma&ximize"), SC_MAXIMIZE, false);
     windowMenu_->addSeparator();
     add(QStringLiteral("&Close\tAlt+F4"), SC_CLOSE, true);
+    windowMenu_->addSeparator();
+    addSettingsItems();
     // Results comes just before the About item, which keeps its place at the end.
     windowMenu_->addSeparator();
     add(QStringLiteral("&Results..."), IDM_RESULTS, true)->setObjectName(QStringLiteral("results"));
@@ -217,6 +221,45 @@ void TestDialog::createWindowMenu() {
     if (!about.isEmpty()) {
         windowMenu_->addSeparator();
         add(about, IDM_ABOUTBOX, true);
+    }
+}
+
+void TestDialog::addSettingsItems() {
+    QMenu* connections = windowMenu_->addMenu(QStringLiteral("Conn&ections"));
+    connections->setObjectName(QStringLiteral("connections"));
+    auto* choices = new QActionGroup(connections);
+    for (const int count : ConnectionChoices) {
+        QAction* choice = connections->addAction(QStringLiteral("&%1").arg(count));
+        choice->setData(count);
+        choice->setCheckable(true);
+        choice->setChecked(count == settings_.connections);
+        choices->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, count] {
+            settings_.connections = count;
+            saveSettings();
+        });
+    }
+    const auto addCheck = [this](const QString& text, const char* name,
+                                 bool DialogSettings::*field) {
+        QAction* item = windowMenu_->addAction(text);
+        item->setObjectName(QString::fromLatin1(name));
+        item->setCheckable(true);
+        item->setChecked(settings_.*field);
+        connect(item, &QAction::toggled, this, [this, field](bool on) {
+            settings_.*field = on;
+            saveSettings();
+        });
+    };
+    addCheck(QStringLiteral("Test &https URLs too"), "testHttps", &DialogSettings::testHttps);
+    addCheck(QStringLiteral("Measure &latency"), "measureLatency", &DialogSettings::measureLatency);
+}
+
+void TestDialog::saveSettings() {
+    if (!SaveDialogSettings(settings_)) {
+        ApplicationMessageBox("Your choice could not be saved in " + DialogSettingsPath() +
+                                  ".\nIt holds until Corvanite ends. To keep it, make sure that "
+                                  "you may write that file and its folder.",
+                              MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
@@ -274,6 +317,7 @@ void TestDialog::startTest() {
     Request.url = url;
     Request.programDirectory = programDirectory_;
     Request.programName = ApplicationName();
+    ApplyDialogSettings(settings_, Request);
     // A slot of this test's own: the worker leaves the measurement and the history's word
     // there before its finished notification.
     Request.ending = std::make_shared<TestEndingSlot>();

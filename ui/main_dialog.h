@@ -10,6 +10,7 @@
 
 #include "frontend/history_notice.h"
 #include "platform/win_types.h"
+#include "ui/dialog_settings.h"
 #include "ui/main_dialog_logic.h"
 #include "ui/result_line_logic.h"
 #include "ui/worker_starter.h"
@@ -67,6 +68,9 @@ protected:
 private:
     void createControls();
     void createWindowMenu();
+    // Connections, https and latency: check items that keep the user's choice.
+    void addSettingsItems();
+    void saveSettings();
     void loadUrlList();
     void showControls();
 
@@ -84,6 +88,7 @@ private:
     bool folderProblemTold_ = false;
     WorkerStarter startWorker_;
     std::string programDirectory_;
+    DialogSettings settings_;
     std::vector<std::string> urlListFiles_;
     std::unique_ptr<QtMessageTarget> messages_;
     HWND messageWindow_ = 0;
