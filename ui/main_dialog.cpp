@@ -230,6 +230,7 @@ void TestDialog::addSettingsItems() {
     auto* choices = new QActionGroup(connections);
     for (const int count : ConnectionChoices) {
         QAction* choice = connections->addAction(QStringLiteral("&%1").arg(count));
+        choice->setObjectName(QString::number(count));
         choice->setData(count);
         choice->setCheckable(true);
         choice->setChecked(count == settings_.connections);

@@ -1,7 +1,6 @@
-// What the Results window keeps without a display: plain rate labels, a colour per URL.
+// The Results window's rate axis, without a display: plain numbers, never an exponent.
 #include "ui/results_view_state.h"
 
-#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -27,18 +26,6 @@ TEST(RateAxis, LabelsEveryTickAsAPlainNumber) {
                   c.second)
             << c.top;
     }
-}
-
-TEST(UrlColours, EachUrlKeepsItsOwnColour) {
-    ResultsViewState state;
-    const QColor third = state.colourOf("http://h/3");
-    std::set<QRgb> colours;
-    for (int i = 0; i < 40; ++i) {
-        colours.insert(state.colourOf("http://h/" + std::to_string(i)).rgb());
-    }
-    EXPECT_EQ(colours.size(), 40u);
-    // Asked again after many others, still the same.
-    EXPECT_EQ(state.colourOf("http://h/3"), third);
 }
 
 }  // namespace
