@@ -70,6 +70,10 @@ std::string HistoryTableLine(const HistoryRow& row) {
     return text + row.url + "\n";
 }
 
+std::string Count(const std::optional<int>& count) {
+    return count ? std::to_string(*count) : "null";
+}
+
 std::string HistoryJsonLine(const HistoryRow& row) {
     const std::optional<double> megabytes = MegabytesPerSecond(row);
     return "{\"id\":" + std::to_string(row.id) + ",\"start_utc\":" + JsonString(row.startUtc) +
@@ -84,7 +88,14 @@ std::string HistoryJsonLine(const HistoryRow& row) {
            ",\"server_address\":" +
            (row.serverAddress.empty() ? "null" : JsonString(row.serverAddress)) +
            ",\"program\":" + (row.program.empty() ? "null" : JsonString(row.program)) +
-           ",\"whole_seconds\":" + (row.wholeSeconds ? "true" : "false") + "}\n";
+           ",\"whole_seconds\":" + (row.wholeSeconds ? "true" : "false") +
+           ",\"connections_requested\":" + Count(row.connectionsRequested) +
+           ",\"connections_used\":" + Count(row.connectionsUsed) +
+           ",\"steady_megabits_per_second\":" +
+           Number(row.steadyMegabitsPerSecond, "%.3f", "null") +
+           ",\"name_lookup_seconds\":" + Number(row.nameLookupSeconds, "%.6f", "null") +
+           ",\"connect_seconds\":" + Number(row.connectSeconds, "%.6f", "null") +
+           ",\"tls_seconds\":" + Number(row.tlsSeconds, "%.6f", "null") + "}\n";
 }
 
 int PrintHistory(const CliOptions& options, const std::string& directory,

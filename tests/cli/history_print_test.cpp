@@ -46,7 +46,10 @@ TEST(HistoryJson, OneObjectPerLine) {
               "\"first_byte_seconds\":0.023000,\"transfer_seconds\":8.477000,"
               "\"total_seconds\":8.500000,\"megabits_per_second\":94.118,"
               "\"megabytes_per_second\":11.765,\"server_address\":\"192.0.2.7:80\","
-              "\"program\":\"corvanite-cli\",\"whole_seconds\":false}\n");
+              "\"program\":\"corvanite-cli\",\"whole_seconds\":false,"
+              "\"connections_requested\":null,\"connections_used\":null,"
+              "\"steady_megabits_per_second\":null,\"name_lookup_seconds\":null,"
+              "\"connect_seconds\":null,\"tls_seconds\":null}\n");
     HistoryRow failed;
     failed.outcome = 2;
     const std::string line = HistoryJsonLine(failed);
