@@ -309,8 +309,9 @@ unsigned TestRun::openLocalFiles() {
 bool TestRun::inRanges() const {
     const bool rangedService = serviceType_ == ServiceHttp || serviceType_ == ServiceFtp ||
                                (serviceType_ == ServiceHttps && allowHttps_);
-    // An empty file has no range to fetch.
-    return connections_ > 1 && contentLength_ > 0 && rangedService;
+    // An empty file has no range to fetch, a file of unknown size no ranges to split.
+    const bool sized = serviceType_ != ServiceFtp || contentLength_ != kFtpSizeUnknown;
+    return connections_ > 1 && contentLength_ > 0 && sized && rangedService;
 }
 
 unsigned TestRun::downloadInRanges() {
