@@ -193,8 +193,8 @@ CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
                 break;
             case kConnections:
                 if (!ReadCount(optarg, kFewestConnections, kMostConnections, count)) {
-                    result.error = std::string("invalid number of connections '") + optarg +
-                                   "' (" + std::to_string(kFewestConnections) + " to " +
+                    result.error = std::string("invalid number of connections '") + optarg + "' (" +
+                                   std::to_string(kFewestConnections) + " to " +
                                    std::to_string(kMostConnections) + ")";
                     return result;
                 }
