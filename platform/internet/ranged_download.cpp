@@ -92,6 +92,7 @@ struct Connection {
     bool retried = false;
     bool running = false;
     std::string rangeText;
+    std::uint64_t requestedNext = 0;
     std::uint64_t requestedEnd = 0;
     std::unique_ptr<char[]> gathered;
     std::size_t gatheredSize = 0;
@@ -180,6 +181,7 @@ bool Download::start(Connection& connection, bool fresh) {
     connection.headers = ResponseHeaders();
     connection.answerChecked = connection.refused = connection.cutShort = false;
     connection.rejection.clear();
+    connection.requestedNext = range.next;
     connection.requestedEnd = range.end;
     connection.gatheredOffset = range.next;
     connection.gatheredSize = 0;
@@ -237,14 +239,15 @@ size_t Download::onHeader(char* data, size_t size, size_t count, void* self) {
     }
     connection.answerChecked = true;
     const int status = connection.headers.statusCode();
-    const RangeBook::Range& range = download.book_[connection.index];
     if (download.whole_ ? status == 200 : status == 206) {
         if (download.whole_) {
             return bytes;
         }
         const auto header = connection.headers.value("Content-Range");
         const auto given = header ? parseContentRange(*header) : std::nullopt;
-        if (given && given->first == range.next && given->last == range.end - 1 &&
+        // Against the range asked for: a takeover may have shortened it since.
+        if (given && given->first == connection.requestedNext &&
+            given->last == connection.requestedEnd - 1 &&
             (!given->total || *given->total == download.request_.length)) {
             return bytes;
         }
