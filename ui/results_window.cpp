@@ -25,6 +25,7 @@
 
 #include "frontend/history_csv.h"
 #include "frontend/result_line.h"
+#include "platform/desktop/desktop_window.h"
 #include "platform/message_box.h"
 #include "services/app_services.h"
 #include "ui/app_icon.h"
@@ -369,7 +370,7 @@ void ResultsWindow::exportCsv() {
     std::string problem;
     if (!ExportHistoryCsv(rows, path, &problem)) {
         exported_->clear();
-        MessageBoxA(this,
+        MessageBoxA(AsDesktopWindow(this),
                     "The results could not be exported: " + problem +
                         ".\nChoose another file, or a folder you can write.",
                     ApplicationName(), MB_OK | MB_ICONEXCLAMATION);
