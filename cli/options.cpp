@@ -10,7 +10,18 @@
 
 namespace {
 
-enum class LongOption { Help, Version, Json, Quiet, History, Csv, Repeat, Interval, Discard };
+enum class LongOption {
+    Help,
+    Version,
+    Json,
+    Quiet,
+    History,
+    Csv,
+    Repeat,
+    Interval,
+    Discard,
+    NoLatency
+};
 
 struct LongOptionName {
     const char* name;
@@ -18,7 +29,7 @@ struct LongOptionName {
     bool takesValue = false;
 };
 
-constexpr std::array<LongOptionName, 9> longOptions{{
+constexpr std::array<LongOptionName, 10> longOptions{{
     {"help", LongOption::Help},
     {"version", LongOption::Version},
     {"json", LongOption::Json},
@@ -28,6 +39,7 @@ constexpr std::array<LongOptionName, 9> longOptions{{
     {"repeat", LongOption::Repeat, true},
     {"interval", LongOption::Interval, true},
     {"discard", LongOption::Discard},
+    {"no-latency", LongOption::NoLatency},
 }};
 
 // The longest series and the longest pause that make sense: a year of tests a second apart.
@@ -81,6 +93,9 @@ void Apply(LongOption option, CliOptions& options) {
             break;
         case LongOption::Discard:
             options.discard = true;
+            break;
+        case LongOption::NoLatency:
+            options.measureLatency = false;
             break;
         case LongOption::Repeat:
         case LongOption::Interval:
@@ -225,6 +240,8 @@ std::string HelpText(const std::string& programName) {
            "      --interval=SECONDS  start each test of the series SECONDS after the one\n"
            "                         before (at once when that one took longer); default 0\n"
            "      --discard        remove the downloaded file after each test\n"
+           "      --no-latency     measure no latency: no round trips to the server before\n"
+           "                         and during the download\n"
            "      --history        print the history of every test instead of testing, newest\n"
            "                         first; with a URL, only that URL's tests\n"
            "      --csv            with --history: print CSV (RFC 4180) instead of a table;\n"

@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"--=x"},
                 "option '--' is ambiguous; possibilities: '--help' '--version' "
                 "'--json' '--quiet' '--history' '--csv' '--repeat' '--interval' "
-                "'--discard'"},
+                "'--discard' '--no-latency'"},
         BadCase{{"--h"}, "option '--h' is ambiguous; possibilities: '--help' '--history'"},
         BadCase{{"--repeat"}, "option '--repeat' requires an argument"},
         BadCase{{"--repeat=0"}, "invalid number of tests '0' (1 to 100000000)"},
