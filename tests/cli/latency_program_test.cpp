@@ -66,6 +66,13 @@ TEST_F(LatencyOverPath, DeepQueueAddsLatencyAndGradesItPoorly) {
     EXPECT_NEAR(json["responsiveness_rpm"].toDouble(-1), 60 / loaded, 0.1);
     const std::string grade = json["latency_grade"].toString().toStdString();
     EXPECT_TRUE(grade == "C" || grade == "D" || grade == "F") << grade;
+
+    // The history keeps the same figures.
+    const CliExit history = RunCli(folder_.program(), {"--history", "--json"});
+    const QJsonObject row =
+        QJsonDocument::fromJson(QByteArray::fromStdString(history.out)).object();
+    EXPECT_NEAR(row["latency_loaded_seconds"].toDouble(-1), loaded, 1e-6) << history.out;
+    EXPECT_EQ(row["latency_grade"].toString().toStdString(), grade);
 }
 
 TEST_F(LatencyOverPath, ShallowQueueKeepsLatencyLowAndNoLatencySendsNoProbe) {
