@@ -43,6 +43,7 @@ std::string LatencyGrade(double addedSeconds) {
 
 LatencyFigures LatencyFiguresOf(const LatencySamples& samples) {
     LatencyFigures figures;
+    figures.probeBytes = samples.probeBytes;
     figures.idleSeconds = Percentile(samples.idle, 0.5);
     if (!samples.idle.empty()) {
         const auto [least, greatest] =

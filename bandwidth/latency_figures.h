@@ -2,6 +2,7 @@
 
 // What a test's latency samples come to: idle and loaded latency, what the load added, the
 // responsiveness in round trips per minute and the grade of what the load added.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,8 @@ struct LatencyFigures {
     std::optional<double> addedSeconds;
     std::optional<double> responsivenessRpm;
     std::optional<std::string> grade;
+    // What the probes cost: their bytes on the wire.
+    std::uint64_t probeBytes = 0;
 };
 
 LatencyFigures LatencyFiguresOf(const LatencySamples& samples);

@@ -21,6 +21,37 @@ double Seconds(std::chrono::nanoseconds duration) {
     return std::chrono::duration<double>(duration).count();
 }
 
+// A URL's path as a request line may carry it: blanks, control characters and bytes beyond
+// ASCII percent-encoded, so that nothing in the URL can end the line or add a header.
+std::string RequestTarget(const std::string& object) {
+    if (object.empty()) {
+        return "/";
+    }
+    std::string target;
+    for (const char c : object) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            target += '%';
+            target += kHex[byte >> 4];
+            target += kHex[byte & 0x0F];
+        } else {
+            target += c;
+        }
+    }
+    return target;
+}
+
+bool PlainHostName(const std::string& host) {
+    for (const char c : host) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || c == '/' || c == '@') {
+            return false;
+        }
+    }
+    return !host.empty();
+}
+
 }  // namespace
 
 std::optional<LatencyTarget> LatencyTargetOf(const std::string& url) {
@@ -28,7 +59,7 @@ std::optional<LatencyTarget> LatencyTargetOf(const std::string& url) {
     std::string server;
     std::string object;
     INTERNET_PORT port = 0;
-    if (!SplitUrl(url.c_str(), service, server, object, port) || server.empty()) {
+    if (!SplitUrl(url.c_str(), service, server, object, port) || !PlainHostName(server)) {
         return std::nullopt;
     }
     LatencyTarget target{server, port, {}};
@@ -36,8 +67,7 @@ std::optional<LatencyTarget> LatencyTargetOf(const std::string& url) {
         // The smallest request a server answers about the file: its headers, no body.
         const std::string host =
             port == INTERNET_DEFAULT_HTTP_PORT ? server : server + ":" + std::to_string(port);
-        target.request = "HEAD " + (object.empty() ? std::string("/") : object) +
-                         " HTTP/1.1\r\nHost: " + host +
+        target.request = "HEAD " + RequestTarget(object) + " HTTP/1.1\r\nHost: " + host +
                          "\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n";
     } else if (service != ServiceFtp && service != ServiceHttps) {
         return std::nullopt;

@@ -28,6 +28,8 @@ std::string ClockDuration(double seconds) {
     return text;
 }
 
+}  // namespace
+
 // A short round trip keeps a decimal: idle latency on a near server is well under 10 ms.
 std::string FormatLatencyDuration(double seconds) {
     if (seconds < 0.00995) {
@@ -35,8 +37,6 @@ std::string FormatLatencyDuration(double seconds) {
     }
     return FormatShortDuration(seconds);
 }
-
-}  // namespace
 
 ResultFigures FiguresOf(const TestEnding& ending) {
     return {ending.measurement.bytes, TotalSeconds(ending.measurement),

@@ -43,6 +43,8 @@ std::string FormatDecimalSize(std::uint64_t bytes);
 std::string FormatRateFigure(double value);
 // "23 ms" below a second, else "8.50 s".
 std::string FormatShortDuration(double seconds);
+// A round trip: as FormatShortDuration, with a decimal below 10 ms ("0.4 ms").
+std::string FormatLatencyDuration(double seconds);
 
 struct LiveFigures {
     std::uint64_t bytes = 0;
