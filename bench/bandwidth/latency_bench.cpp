@@ -45,7 +45,7 @@ TestEnding Download(const std::string& url, const std::string& directory, bool p
 }  // namespace
 
 int main(int argc, char** argv) {
-    const BenchOptions options = ParseBenchOptions(argc, argv, "--mib", {7, 1024}, {3, 64});
+    const BenchOptions options = ParseBenchOptions(argc, argv, "--mib", {7, 1024}, {5, 256});
 
     testsupport::TempDir program;
     const ServedFile served(options.size);
