@@ -11,6 +11,7 @@ RangedTransferResult RunRangedTransfer(const RangedTransfer& transfer, TestMeasu
     request.connections = transfer.connections;
     request.fd = transfer.destination;
     request.flags = transfer.flags;
+    request.socketOpened = transfer.socketOpened;
 
     // The count starts again at 0 when a server that serves no ranges sends the file again
     // on one connection; what arrived before still arrived, so the samples go on from it.

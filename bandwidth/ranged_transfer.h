@@ -30,6 +30,8 @@ struct RangedTransfer {
     std::function<std::chrono::nanoseconds()> sinceOpenAsked;
     // Bytes so far, after every round of the transfers; false to stop.
     std::function<bool(std::uint64_t bytes)> progress;
+    // Optional: a new descriptor of each socket a connection opens, the callee's to close.
+    std::function<void(int socket)> socketOpened;
 };
 
 // Fills measurement's bytes, first byte, last read and connection figures, and sampler.

@@ -22,7 +22,7 @@ struct TestRequest {
     bool allowHttps = false;
     // Connections to fetch the file on, 1 to 16: more than one fetches it as byte ranges.
     int connections = 1;
-    // Whether latency is measured before and during the download.
+    // Round trips to the server on fresh connections before and during the download.
     bool measureLatency = true;
     // Where the worker leaves the test's ending before its finished notification; may be null.
     std::shared_ptr<TestEndingSlot> ending{};

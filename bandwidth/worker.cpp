@@ -18,6 +18,8 @@
 #include "bandwidth/failure_cause.h"
 #include "bandwidth/ftp_size_probe.h"
 #include "bandwidth/history_recording.h"
+#include "bandwidth/latency_figures.h"
+#include "bandwidth/latency_probe.h"
 #include "bandwidth/ranged_transfer.h"
 #include "bandwidth/rate_sampler.h"
 #include "bandwidth/report.h"
@@ -97,6 +99,7 @@ public:
           programName_(request.programName),
           allowHttps_(request.allowHttps),
           connections_(request.connections),
+          measureLatency_(request.measureLatency),
           endingSlot_(request.ending),
           notifier_(request.window),
           report_(ReportClock()) {}
@@ -104,11 +107,13 @@ public:
     unsigned run();
 
 private:
+    void measureIdleLatency();
     unsigned open();
     unsigned learnLength();
     unsigned openLocalFiles();
     unsigned download();
-    unsigned downloadInRanges();
+    // The ranges' connections are handed to prober, when there is one, as they open.
+    unsigned downloadInRanges(LatencyProber* prober);
     unsigned finishDownload(std::uint64_t bytes);
     // Removes the destination of a download that cannot be the server's file.
     void dropDestination();
@@ -130,6 +135,7 @@ private:
     std::string programName_;
     bool allowHttps_;
     int connections_;
+    bool measureLatency_;
     RateSampler sampler_;
     std::chrono::nanoseconds openAskedCoarse_{};
     std::shared_ptr<TestEndingSlot> endingSlot_;
@@ -139,6 +145,7 @@ private:
     std::chrono::system_clock::time_point startedAt_{};
     TestMeasurement measurement_;
     std::string serverAddress_;
+    std::optional<LatencyProber> prober_;
     std::string cause_;
     std::string destinationPath_;
     std::optional<std::uint64_t> reportEndBeforeTest_;
@@ -156,6 +163,7 @@ private:
 };
 
 unsigned TestRun::run() {
+    measureIdleLatency();
     unsigned outcome = open();
     if (outcome == OutcomeFinished) {
         outcome = learnLength();
@@ -175,6 +183,20 @@ unsigned TestRun::run() {
         session_.reset();
     }
     return outcome;
+}
+
+// Before the clock starts: the round trips of an idle link must not count in the test's
+// times, nor leave the server's first data waiting to be counted at no time.
+void TestRun::measureIdleLatency() {
+    if (!measureLatency_) {
+        return;
+    }
+    std::optional<LatencyTarget> target = LatencyTargetOf(url_);
+    if (!target || (target->port == 0)) {
+        return;
+    }
+    prober_.emplace(std::move(*target));
+    prober_->measureIdle([] { return CancelRequest.load() != StopNone; });
 }
 
 // Every step returns 0 to go on, or the outcome it ended the run with.
@@ -314,7 +336,7 @@ bool TestRun::inRanges() const {
     return connections_ > 1 && contentLength_ > 0 && sized && rangedService;
 }
 
-unsigned TestRun::downloadInRanges() {
+unsigned TestRun::downloadInRanges(LatencyProber* prober) {
     // The connection that learned the length goes; the ranges come on connections of their
     // own.
     remote_.reset();
@@ -334,7 +356,14 @@ unsigned TestRun::downloadInRanges() {
         notifier_.progress(bytes / kBlockSize);
         return CancelRequest.load() == StopNone;
     };
+    if (prober != nullptr) {
+        // The probes' share of the load is counted against every connection's bytes.
+        transfer.socketOpened = [prober](int socket) { prober->watchLoadedSocket(socket); };
+    }
     const RangedTransferResult result = RunRangedTransfer(transfer, measurement_, sampler_);
+    if (prober != nullptr) {
+        prober->stopLoaded();
+    }
     switch (result.ending) {
         case RangedTransferResult::Ending::Finished:
             break;
@@ -365,8 +394,23 @@ void TestRun::dropDestination() {
 }
 
 unsigned TestRun::download() {
+    // The loaded probes run as long as the transfer does, whichever way it ends.
+    struct LoadedProbes {
+        LatencyProber* prober;
+        ~LoadedProbes() {
+            if (prober != nullptr) {
+                prober->stopLoaded();
+            }
+        }
+    } loaded{prober_ ? &*prober_ : nullptr};
+    if (loaded.prober != nullptr) {
+        if (const auto* internetFile = dynamic_cast<const CInternetFile*>(remote_.get())) {
+            loaded.prober->watchLoadedSocket(internetFile->DuplicateDataSocket());
+        }
+        loaded.prober->startLoaded();
+    }
     if (inRanges()) {
-        return downloadInRanges();
+        return downloadInRanges(loaded.prober);
     }
     std::uint64_t blocks = 0;
     std::uint64_t bytes = 0;
@@ -385,6 +429,9 @@ unsigned TestRun::download() {
             if (n == 0) {
                 measurement_.lastRead = sinceOpenAsked();
                 sampler_.finish(*measurement_.lastRead, bytes);
+                if (loaded.prober != nullptr) {
+                    loaded.prober->stopLoaded();
+                }
                 break;
             }
             sampler_.note(CoarseMonotonic() - openAskedCoarse_, bytes + n);
@@ -469,6 +516,10 @@ void TestRun::conclude(unsigned outcome) {
     }
     ending.measurement = measurement_;
     ending.serverAddress = serverAddress_;
+    if (prober_) {
+        prober_->stopLoaded();
+        ending.latency = LatencyFiguresOf(prober_->samples());
+    }
     ending.cause = cause_;
     ending.destinationPath = destinationPath_;
 

@@ -95,7 +95,14 @@ std::string HistoryJsonLine(const HistoryRow& row) {
            Number(row.steadyMegabitsPerSecond, "%.3f", "null") +
            ",\"name_lookup_seconds\":" + Number(row.nameLookupSeconds, "%.6f", "null") +
            ",\"connect_seconds\":" + Number(row.connectSeconds, "%.6f", "null") +
-           ",\"tls_seconds\":" + Number(row.tlsSeconds, "%.6f", "null") + "}\n";
+           ",\"tls_seconds\":" + Number(row.tlsSeconds, "%.6f", "null") +
+           ",\"latency_idle_seconds\":" + Number(row.latencyIdleSeconds, "%.6f", "null") +
+           ",\"latency_loaded_seconds\":" + Number(row.latencyLoadedSeconds, "%.6f", "null") +
+           ",\"latency_loaded_p90_seconds\":" + Number(row.latencyLoaded90Seconds, "%.6f", "null") +
+           ",\"latency_kernel_seconds\":" + Number(row.latencyKernelSeconds, "%.6f", "null") +
+           ",\"responsiveness_rpm\":" + Number(row.responsivenessRpm, "%.1f", "null") +
+           ",\"latency_grade\":" + (row.latencyGrade ? JsonString(*row.latencyGrade) : "null") +
+           "}\n";
 }
 
 int PrintHistory(const CliOptions& options, const std::string& directory,

@@ -27,6 +27,8 @@ struct CliOptions {
     bool discard = false;
     // Connections to fetch the file on at once.
     int connections = 1;
+    // Time round trips to the server before and during the download.
+    bool measureLatency = true;
     std::optional<std::string> url;
 };
 

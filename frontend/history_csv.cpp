@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <string>
 
 #include "frontend/outcome_table.h"
 #include "history/history_row.h"
@@ -37,11 +38,18 @@ std::string Number(std::optional<double> value, const char* format) {
     return text;
 }
 
+std::string Count(std::optional<int> count) {
+    return count ? std::to_string(*count) : std::string();
+}
+
 }  // namespace
 
 std::string HistoryCsvHeader() {
     return "start_utc,url,outcome,status,bytes,first_byte_s,transfer_s,total_s,rate_mbit_s,"
-           "rate_mb_s,server_address,program,whole_seconds\r\n";
+           "rate_mb_s,server_address,program,whole_seconds,latency_idle_seconds,"
+           "latency_loaded_seconds,responsiveness_rpm,latency_grade,connections_requested,"
+           "connections_used,steady_megabits_per_second,name_lookup_seconds,connect_seconds,"
+           "tls_seconds\r\n";
 }
 
 std::string HistoryCsvLine(const HistoryRow& row) {
@@ -63,7 +71,17 @@ std::string HistoryCsvLine(const HistoryRow& row) {
     line += Number(megabytes, "%.3f") + ",";
     line += Field(row.serverAddress) + ",";
     line += Field(row.program) + ",";
-    line += row.wholeSeconds ? "1" : "0";
+    line += row.wholeSeconds ? "1," : "0,";
+    line += Number(row.latencyIdleSeconds, "%.6f") + ",";
+    line += Number(row.latencyLoadedSeconds, "%.6f") + ",";
+    line += Number(row.responsivenessRpm, "%.1f") + ",";
+    line += Field(row.latencyGrade.value_or("")) + ",";
+    line += Count(row.connectionsRequested) + ",";
+    line += Count(row.connectionsUsed) + ",";
+    line += Number(row.steadyMegabitsPerSecond, "%.3f") + ",";
+    line += Number(row.nameLookupSeconds, "%.6f") + ",";
+    line += Number(row.connectSeconds, "%.6f") + ",";
+    line += Number(row.tlsSeconds, "%.6f");
     line += "\r\n";
     return line;
 }

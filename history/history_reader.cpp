@@ -1,15 +1,19 @@
 #include "history/history_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 
 #include <sqlite3.h>
 
 #include "history/history_schema.h"
-#include "history/history_upgrade.h"
+#include "history/rate_samples_blob.h"
 #include "history/sqlite_database.h"
 #include "inet/url_password.h"
 
@@ -31,16 +35,25 @@ HistoryRow RowOf(const SqliteStatement& statement) {
     row.serverAddress = statement.text(9);
     row.program = statement.text(10);
     row.wholeSeconds = statement.integer(11) != 0;
-    if (const auto requested = statement.optionalInteger(12)) {
+    row.latencyIdleSeconds = statement.real(12);
+    row.latencyIdleSpreadSeconds = statement.real(13);
+    row.latencyLoadedSeconds = statement.real(14);
+    row.latencyLoaded90Seconds = statement.real(15);
+    row.latencyKernelSeconds = statement.real(16);
+    row.responsivenessRpm = statement.real(17);
+    if (std::string grade = statement.text(18); !grade.empty()) {
+        row.latencyGrade = std::move(grade);
+    }
+    if (const auto requested = statement.optionalInteger(19)) {
         row.connectionsRequested = static_cast<int>(*requested);
     }
-    if (const auto used = statement.optionalInteger(13)) {
+    if (const auto used = statement.optionalInteger(20)) {
         row.connectionsUsed = static_cast<int>(*used);
     }
-    row.steadyMegabitsPerSecond = statement.real(14);
-    row.nameLookupSeconds = statement.real(15);
-    row.connectSeconds = statement.real(16);
-    row.tlsSeconds = statement.real(17);
+    row.steadyMegabitsPerSecond = statement.real(21);
+    row.nameLookupSeconds = statement.real(22);
+    row.connectSeconds = statement.real(23);
+    row.tlsSeconds = statement.real(24);
     return row;
 }
 
@@ -80,8 +93,32 @@ bool HistoryReader::open(const std::string& path) {
         db_.reset();  // created, and no test recorded yet
         return true;
     }
-    // A history of an older version is read as it is: what it lacks reads as unknown.
-    columns_ = HistoryColumnsToSelect(*db_);
+    return readColumns();
+}
+
+// A history of an earlier version, which a reader cannot upgrade, lacks the columns added
+// since: they read as NULL.
+bool HistoryReader::readColumns() {
+    std::vector<std::string> present;
+    SqliteStatement columns(*db_, "PRAGMA table_info(tests)");
+    if (columns.prepared() != SQLITE_OK) {
+        return fail(columns.prepared());
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = columns.step()) == SQLITE_ROW) {
+        present.push_back(columns.text(1));
+    }
+    if (rc != SQLITE_DONE) {
+        return fail(rc);
+    }
+    columns_ = kHistoryColumns;
+    for (const HistoryAddedColumn& column : kHistoryAddedColumns) {
+        if (std::string_view(column.name) == kRateSamplesColumn) {
+            continue;  // read one test at a time
+        }
+        const bool there = std::find(present.begin(), present.end(), column.name) != present.end();
+        columns_ += std::string(", ") + (there ? column.name : "NULL");
+    }
     return true;
 }
 
@@ -120,8 +157,8 @@ bool HistoryReader::forEach(HistoryOrder order, const std::optional<std::string>
         !url && writtenInStartOrder()
             ? std::string(" ORDER BY id ") + direction
             : std::string(" ORDER BY start_utc ") + direction + ", id " + direction;
-    const std::string sql = std::string("SELECT ") + columns_ + " FROM tests" +
-                            (url ? " WHERE url = ?1" : "") + orderBy;
+    const std::string sql =
+        "SELECT " + columns_ + " FROM tests" + (url ? " WHERE url = ?1" : "") + orderBy;
     SqliteStatement statement(*db_, sql.c_str());
     if (statement.prepared() != SQLITE_OK) {
         return fail(statement.prepared());

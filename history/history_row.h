@@ -38,4 +38,13 @@ struct HistoryRow {
     // The bytes that arrived in each 100 ms from asking for the URL. Written with the row; a
     // reader gives them for one test at a time (HistoryReader::rateSamples).
     std::vector<std::uint32_t> rateSamples;
+    // Latency in seconds, round trips a minute under load and the grade of what the load added
+    // ("A+" to "F"); none where not measured.
+    std::optional<double> latencyIdleSeconds;
+    std::optional<double> latencyIdleSpreadSeconds;
+    std::optional<double> latencyLoadedSeconds;
+    std::optional<double> latencyLoaded90Seconds;
+    std::optional<double> latencyKernelSeconds;
+    std::optional<double> responsivenessRpm;
+    std::optional<std::string> latencyGrade;
 };

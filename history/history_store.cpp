@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cstdint>
 #include <iterator>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +16,7 @@
 #include <sqlite3.h>
 
 #include "history/history_schema.h"
-#include "history/history_upgrade.h"
+#include "history/rate_samples_blob.h"
 #include "history/report_import.h"
 #include "history/sqlite_database.h"
 #include "inet/url_password.h"
@@ -90,9 +92,12 @@ std::string ReadReport(const ReportToImport& report) {
 
 constexpr const char* kInsert =
     "INSERT INTO tests (start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s,"
-    " rate_mbit_s, server_address, program, whole_seconds, connections_requested,"
-    " connections_used, steady_rate_mbit_s, name_lookup_s, connect_s, tls_s, rate_samples)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
+    " rate_mbit_s, server_address, program, whole_seconds, latency_idle_s,"
+    " latency_idle_spread_s, latency_loaded_s, latency_loaded_p90_s, latency_kernel_s,"
+    " responsiveness_rpm, latency_grade, connections_requested, connections_used,"
+    " steady_rate_mbit_s, name_lookup_s, connect_s, tls_s, rate_samples)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18,"
+    " ?19, ?20, ?21, ?22, ?23, ?24, ?25)";
 
 int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.reset();
@@ -107,19 +112,62 @@ int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.bindText(9, row.serverAddress);
     insert.bindText(10, row.program);
     insert.bindInteger(11, row.wholeSeconds ? 1 : 0);
-    insert.bindInteger(12, row.connectionsRequested);
-    insert.bindInteger(13, row.connectionsUsed);
-    insert.bindReal(14, row.steadyMegabitsPerSecond);
-    insert.bindReal(15, row.nameLookupSeconds);
-    insert.bindReal(16, row.connectSeconds);
-    insert.bindReal(17, row.tlsSeconds);
-    if (row.rateSamples.empty()) {
-        insert.bindInteger(18, std::optional<std::int64_t>());
+    insert.bindReal(12, row.latencyIdleSeconds);
+    insert.bindReal(13, row.latencyIdleSpreadSeconds);
+    insert.bindReal(14, row.latencyLoadedSeconds);
+    insert.bindReal(15, row.latencyLoaded90Seconds);
+    insert.bindReal(16, row.latencyKernelSeconds);
+    insert.bindReal(17, row.responsivenessRpm);
+    if (row.latencyGrade) {
+        insert.bindText(18, *row.latencyGrade);
     } else {
-        insert.bindBlob(18, EncodeRateSamples(row.rateSamples));
+        sqlite3_bind_null(insert.handle(), 18);
+    }
+    insert.bindInteger(19, row.connectionsRequested);
+    insert.bindInteger(20, row.connectionsUsed);
+    insert.bindReal(21, row.steadyMegabitsPerSecond);
+    insert.bindReal(22, row.nameLookupSeconds);
+    insert.bindReal(23, row.connectSeconds);
+    insert.bindReal(24, row.tlsSeconds);
+    if (row.rateSamples.empty()) {
+        sqlite3_bind_null(insert.handle(), 25);
+    } else {
+        insert.bindBlob(25, EncodeRateSamples(row.rateSamples));
     }
     const int rc = insert.step();
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+// Adds every column of this version that the table lacks, and sets the version; inside the
+// caller's transaction. Each column is looked up rather than assumed from the old version, so
+// that a history any earlier program made is brought up to this one.
+int Upgrade(SqliteDatabase& db) {
+    std::vector<std::string> present;
+    {
+        SqliteStatement columns(db, "PRAGMA table_info(tests)");
+        if (columns.prepared() != SQLITE_OK) {
+            return columns.prepared();
+        }
+        int rc = SQLITE_ROW;
+        while ((rc = columns.step()) == SQLITE_ROW) {
+            present.push_back(columns.text(1));
+        }
+        if (rc != SQLITE_DONE) {
+            return rc;
+        }
+    }
+    for (const HistoryAddedColumn& column : kHistoryAddedColumns) {
+        if (std::find(present.begin(), present.end(), column.name) != present.end()) {
+            continue;
+        }
+        const std::string add =
+            std::string("ALTER TABLE tests ADD COLUMN ") + column.name + " " + column.type;
+        if (const int rc = db.exec(add.c_str()); rc != SQLITE_OK) {
+            return rc;
+        }
+    }
+    const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
+    return db.exec(version.c_str());
 }
 
 // Creates the tables and imports the report; inside the caller's transaction.
@@ -127,7 +175,7 @@ int Create(SqliteDatabase& db, const ReportToImport& report) {
     if (const int rc = db.exec(kHistorySchema); rc != SQLITE_OK) {
         return rc;
     }
-    if (const int rc = AddMissingHistoryColumns(db); rc != SQLITE_OK) {
+    if (const int rc = Upgrade(db); rc != SQLITE_OK) {
         return rc;
     }
     SqliteStatement insert(db, kInsert);
@@ -139,8 +187,7 @@ int Create(SqliteDatabase& db, const ReportToImport& report) {
             return rc;
         }
     }
-    const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
-    return db.exec(version.c_str());
+    return SQLITE_OK;
 }
 
 class Recording {
@@ -203,12 +250,7 @@ HistoryWrite Recording::run(const HistoryRow* row, const ReportToImport& report)
         rc = Create(db_, report);
     } else if (rc == SQLITE_OK && version < kHistorySchemaVersion) {
         // An older history is upgraded in place: its tests stay, the new columns are empty.
-        rc = AddMissingHistoryColumns(db_);
-        if (rc == SQLITE_OK) {
-            const std::string upgraded =
-                "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
-            rc = db_.exec(upgraded.c_str());
-        }
+        rc = Upgrade(db_);
     }
     if (rc == SQLITE_OK && row != nullptr) {
         SqliteStatement insert(db_, kInsert);

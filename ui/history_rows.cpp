@@ -56,6 +56,16 @@ void HistoryRows::add(const HistoryRow& row) {
     entry.outcome = row.outcome;
     entry.wholeSeconds = row.wholeSeconds;
     entry.steadyMegabitsPerSecond = Stored(row.steadyMegabitsPerSecond);
+    entry.nameLookupSeconds = Stored(row.nameLookupSeconds);
+    entry.connectSeconds = Stored(row.connectSeconds);
+    entry.tlsSeconds = Stored(row.tlsSeconds);
+    entry.latencyIdleSeconds = Stored(row.latencyIdleSeconds);
+    entry.latencyIdleSpreadSeconds = Stored(row.latencyIdleSpreadSeconds);
+    entry.latencyLoadedSeconds = Stored(row.latencyLoadedSeconds);
+    entry.latencyLoaded90Seconds = Stored(row.latencyLoaded90Seconds);
+    entry.latencyKernelSeconds = Stored(row.latencyKernelSeconds);
+    entry.responsivenessRpm = Stored(row.responsivenessRpm);
+    entry.latencyGrade = row.latencyGrade ? text(*row.latencyGrade) : NoText;
     entry.connectionsRequested = static_cast<std::uint8_t>(row.connectionsRequested.value_or(0));
     entry.connectionsUsed = static_cast<std::uint8_t>(row.connectionsUsed.value_or(0));
     entries_.push_back(entry);
@@ -78,6 +88,18 @@ HistoryRow HistoryRows::row(std::size_t position) const {
     row.program = texts_[entry.program];
     row.wholeSeconds = entry.wholeSeconds;
     row.steadyMegabitsPerSecond = Read(entry.steadyMegabitsPerSecond);
+    row.nameLookupSeconds = Read(entry.nameLookupSeconds);
+    row.connectSeconds = Read(entry.connectSeconds);
+    row.tlsSeconds = Read(entry.tlsSeconds);
+    row.latencyIdleSeconds = Read(entry.latencyIdleSeconds);
+    row.latencyIdleSpreadSeconds = Read(entry.latencyIdleSpreadSeconds);
+    row.latencyLoadedSeconds = Read(entry.latencyLoadedSeconds);
+    row.latencyLoaded90Seconds = Read(entry.latencyLoaded90Seconds);
+    row.latencyKernelSeconds = Read(entry.latencyKernelSeconds);
+    row.responsivenessRpm = Read(entry.responsivenessRpm);
+    if (entry.latencyGrade != NoText) {
+        row.latencyGrade = texts_[entry.latencyGrade];
+    }
     if (entry.connectionsRequested != 0) {
         row.connectionsRequested = entry.connectionsRequested;
     }

@@ -48,12 +48,22 @@ private:
         double totalSeconds;
         double megabitsPerSecond;
         double steadyMegabitsPerSecond;
+        double nameLookupSeconds;
+        double connectSeconds;
+        double tlsSeconds;
+        double latencyIdleSeconds;
+        double latencyIdleSpreadSeconds;
+        double latencyLoadedSeconds;
+        double latencyLoaded90Seconds;
+        double latencyKernelSeconds;
+        double responsivenessRpm;
         // The start as read, when it has the usual length; otherwise startText holds it.
         std::array<char, StartLength> start;
         std::uint32_t startText;
         std::uint32_t url;
         std::uint32_t serverAddress;
         std::uint32_t program;
+        std::uint32_t latencyGrade;  // NoText: none
         unsigned outcome;
         bool startKnown;
         bool wholeSeconds;

@@ -1,6 +1,7 @@
 #include "ui/history_table_model.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "bandwidth/request.h"
 #include "frontend/outcome_table.h"
@@ -132,6 +133,16 @@ QString HistoryTableModel::cellText(const HistoryRow& row, int column) {
             return Optional(row.steadyMegabitsPerSecond, FormatRateFigure);
         case ConnectionsColumn:
             return row.connectionsUsed ? QString::number(*row.connectionsUsed) : QString();
+        case LatencyIdleColumn:
+            return Optional(row.latencyIdleSeconds, FormatLatencyDuration);
+        case LatencyLoadedColumn:
+            return Optional(row.latencyLoadedSeconds, FormatLatencyDuration);
+        case ResponsivenessColumn:
+            return row.responsivenessRpm ? QString::number(static_cast<long long>(
+                                               std::lround(*row.responsivenessRpm)))
+                                         : QString();
+        case GradeColumn:
+            return row.latencyGrade ? Text(*row.latencyGrade) : QString();
         case ServerColumn:
             return Text(row.serverAddress);
         case ProgramColumn:
@@ -167,7 +178,7 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
             }
             return {};
         case Qt::TextAlignmentRole:
-            if (index.column() >= SizeColumn && index.column() <= ConnectionsColumn) {
+            if (index.column() >= SizeColumn && index.column() <= ResponsivenessColumn) {
                 return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
             }
             return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
@@ -181,8 +192,9 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     static const char* const Titles[ColumnCount] = {
-        "Start",  "URL",  "Outcome",       "Size",        "First byte", "Total time",
-        "Mbit/s", "MB/s", "Steady Mbit/s", "Connections", "Server",     "Program"};
+        "Start",  "URL",   "Outcome",       "Size",        "First byte",   "Total time",
+        "Mbit/s", "MB/s",  "Steady Mbit/s", "Connections", "Idle latency", "Loaded latency",
+        "RPM",    "Grade", "Server",        "Program"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(Titles[section])
                                                  : QVariant();
 }

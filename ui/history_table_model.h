@@ -30,6 +30,10 @@ public:
         MegabytesColumn,
         SteadyColumn,
         ConnectionsColumn,
+        LatencyIdleColumn,
+        LatencyLoadedColumn,
+        ResponsivenessColumn,
+        GradeColumn,
         ServerColumn,
         ProgramColumn,
         ColumnCount

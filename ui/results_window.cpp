@@ -31,6 +31,7 @@
 #include "frontend/history_csv.h"
 #include "frontend/result_line.h"
 #include "history/history_reader.h"
+#include "platform/desktop/desktop_window.h"
 #include "platform/message_box.h"
 #include "services/app_services.h"
 #include "ui/app_icon.h"
@@ -169,6 +170,10 @@ ResultsWindow::ResultsWindow(std::string historyPath, std::string exportFolder, 
     testChartView_ = new QChartView(new QChart);
     testChartView_->setObjectName(QStringLiteral("testChart"));
     testChartView_->setRenderHint(QPainter::Antialiasing);
+    // At its smallest no more than its title, so that the three panes fit a small screen; a
+    // drag of the splitter gives it room.
+    testChartView_->setMinimumSize(DialogUnits(font()).size(200, 20));
+    testChartView_->chart()->setMinimumSize(testChartView_->minimumSize());
     testChartView_->chart()->setTitle(QStringLiteral("Select a test to see its rate over time"));
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { drawTestChart(current.row()); });
@@ -439,6 +444,8 @@ void ResultsWindow::drawChart() {
 
 void ResultsWindow::drawTestChart(int row) {
     auto* chart = new QChart;
+    // The view takes its chart's smallest size as its own.
+    chart->setMinimumSize(testChartView_->minimumSize());
     chart->legend()->hide();
     std::vector<std::uint32_t> samples;
     if (row >= 0 && row < tableModel_->rowCount()) {
@@ -512,7 +519,7 @@ void ResultsWindow::exportCsv() {
     if (!ExportHistoryCsv(rows, path, &problem)) {
         view_.viewChanged();
         showStatus();
-        MessageBoxA(this,
+        MessageBoxA(AsDesktopWindow(this),
                     "The results could not be exported: " + problem +
                         ".\nChoose another file, or a folder you can write.",
                     ApplicationName(), MB_OK | MB_ICONEXCLAMATION);

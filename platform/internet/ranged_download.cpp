@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "platform/internet/curl_errors.h"
@@ -115,6 +117,7 @@ public:
 
     static size_t onBody(char* data, size_t size, size_t count, void* self);
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
+    static curl_socket_t onOpenSocket(void* self, curlsocktype, curl_sockaddr* address);
 
 private:
     bool start(Connection& connection, bool fresh);
@@ -158,6 +161,19 @@ void Download::fail(DWORD error, std::string cause) {
     }
 }
 
+// libcurl's own way of making a socket; the copy lets the caller read the connection's state
+// from the kernel while it runs.
+curl_socket_t Download::onOpenSocket(void* self, curlsocktype, curl_sockaddr* address) {
+    const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+    if (socket != CURL_SOCKET_BAD) {
+        const int copy = ::fcntl(socket, F_DUPFD_CLOEXEC, 0);
+        if (copy >= 0) {
+            static_cast<Download*>(self)->request_.socketOpened(copy);
+        }
+    }
+    return socket;
+}
+
 bool Download::start(Connection& connection, bool fresh) {
     CURL* easy = connection.easy;
     curl_easy_reset(easy);
@@ -172,6 +188,10 @@ bool Download::start(Connection& connection, bool fresh) {
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &connection);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &connection);
     curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, fresh ? 1L : 0L);
+    if (request_.socketOpened) {
+        curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &Download::onOpenSocket);
+        curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
+    }
     const RangeBook::Range& range = book_[connection.index];
     if (!whole_) {
         connection.rangeText = std::to_string(range.next) + "-" + std::to_string(range.end - 1);

@@ -23,6 +23,9 @@ struct RangedDownloadRequest {
     // A range is halved for an idle connection only when each half holds at least this much:
     // a takeover costs the connection that gave it up a new request.
     std::uint64_t minimumTakeover = 1024 * 1024;
+    // Optional, on the calling thread: a new descriptor (close-on-exec) of each socket the
+    // connections open, the callee's to close.
+    std::function<void(int socket)> socketOpened;
 };
 
 // What one connection fetched: its bytes, and the time from its first to its last byte.

@@ -57,6 +57,10 @@ bool RemoteFile::timings(INTERNET_CONNECTION_TIMINGS* timings) const {
     return true;
 }
 
+int RemoteFile::duplicateSocket() const {
+    return closed_ ? -1 : transfer().duplicateSocket();
+}
+
 DWORD RemoteFile::start() {
     if (closed_) {
         return ERROR_INVALID_HANDLE;

@@ -49,7 +49,10 @@ TEST(HistoryJson, OneObjectPerLine) {
               "\"program\":\"corvanite-cli\",\"whole_seconds\":false,"
               "\"connections_requested\":null,\"connections_used\":null,"
               "\"steady_megabits_per_second\":null,\"name_lookup_seconds\":null,"
-              "\"connect_seconds\":null,\"tls_seconds\":null}\n");
+              "\"connect_seconds\":null,\"tls_seconds\":null,"
+              "\"latency_idle_seconds\":null,\"latency_loaded_seconds\":null,"
+              "\"latency_loaded_p90_seconds\":null,\"latency_kernel_seconds\":null,"
+              "\"responsiveness_rpm\":null,\"latency_grade\":null}\n");
     HistoryRow failed;
     failed.outcome = 2;
     const std::string line = HistoryJsonLine(failed);

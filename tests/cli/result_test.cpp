@@ -11,6 +11,13 @@
 
 namespace {
 
+// A test whose latency was not measured.
+constexpr const char* kNoLatency =
+    ",\"latency_idle_seconds\":null,\"latency_idle_spread_seconds\":null,"
+    "\"latency_loaded_seconds\":null,\"latency_loaded_p90_seconds\":null,"
+    "\"latency_kernel_seconds\":null,\"latency_added_seconds\":null,"
+    "\"responsiveness_rpm\":null,\"latency_grade\":null";
+
 using std::chrono::milliseconds;
 using std::chrono::nanoseconds;
 
@@ -137,7 +144,8 @@ TEST(JsonResult, AFinishedTestHasEveryField) {
                   JsonString(kBlock) +
                   ",\"connections_requested\":1,\"connections_used\":1,"
                   "\"steady_megabits_per_second\":null,\"name_lookup_seconds\":0.000120,"
-                  "\"connect_seconds\":0.000250,\"tls_seconds\":null}\n");
+                  "\"connect_seconds\":0.000250,\"tls_seconds\":null" +
+                  kNoLatency + "}\n");
 }
 
 TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
@@ -154,7 +162,8 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
               "\"cause\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\",\"report\":null,"
               "\"connections_requested\":1,\"connections_used\":null,"
               "\"steady_megabits_per_second\":null,\"name_lookup_seconds\":null,"
-              "\"connect_seconds\":null,\"tls_seconds\":null}\n");
+              "\"connect_seconds\":null,\"tls_seconds\":null" +
+                  std::string(kNoLatency) + "}\n");
     result.outcome = 100;
     result.cause = "the server answered with HTTP status 404 Not Found";
     EXPECT_NE(FormatJsonResult(result).find(

@@ -19,17 +19,28 @@ constexpr auto Finished = FinishedSampleRow;
 TEST(HistoryCsv, OneLinePerTestUnderTheHeader) {
     EXPECT_EQ(HistoryCsvHeader(),
               "start_utc,url,outcome,status,bytes,first_byte_s,transfer_s,total_s,rate_mbit_s,"
-              "rate_mb_s,server_address,program,whole_seconds\r\n");
-    EXPECT_EQ(HistoryCsvLine(Finished()),
+              "rate_mb_s,server_address,program,whole_seconds,latency_idle_seconds,"
+              "latency_loaded_seconds,responsiveness_rpm,latency_grade,connections_requested,"
+              "connections_used,steady_megabits_per_second,name_lookup_seconds,connect_seconds,"
+              "tls_seconds\r\n");
+    HistoryRow ranged = Finished();
+    ranged.connectionsRequested = 4;
+    ranged.connectionsUsed = 3;
+    ranged.steadyMegabitsPerSecond = 97.25;
+    ranged.nameLookupSeconds = 0.000125;
+    ranged.connectSeconds = 0.0004;
+    EXPECT_EQ(HistoryCsvLine(ranged),
               "2026-12-08T17:05:09.123Z,http://h/f.bin,0,Downloading finished.,100000000,"
-              "0.023000,8.477000,8.500000,94.118,11.765,192.0.2.7:80,corvanite-cli,0\r\n");
+              "0.023000,8.477000,8.500000,94.118,11.765,192.0.2.7:80,corvanite-cli,0,,,,,4,3,"
+              "97.250,0.000125,0.000400,\r\n");
     HistoryRow failed;
     failed.startUtc = "2026-12-08T17:05:09.123Z";
     failed.url = "http://h/f.bin";
     failed.outcome = 100;
     failed.wholeSeconds = true;
     EXPECT_EQ(HistoryCsvLine(failed),
-              "2026-12-08T17:05:09.123Z,http://h/f.bin,100,Open URL Exception.,0,,,,,,,,1\r\n");
+              "2026-12-08T17:05:09.123Z,http://h/f.bin,100,Open URL Exception.,0,,,,,,,,1,,,,,,,,,,"
+              "\r\n");
 }
 
 TEST(HistoryCsv, QuotesWhatWouldBreakAFieldAndDefusesFormulas) {

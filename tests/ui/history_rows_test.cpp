@@ -31,6 +31,19 @@ void ExpectSame(const HistoryRow& a, const HistoryRow& b) {
     EXPECT_EQ(a.serverAddress, b.serverAddress);
     EXPECT_EQ(a.program, b.program);
     EXPECT_EQ(a.wholeSeconds, b.wholeSeconds);
+    EXPECT_EQ(a.connectionsRequested, b.connectionsRequested);
+    EXPECT_EQ(a.connectionsUsed, b.connectionsUsed);
+    EXPECT_EQ(a.steadyMegabitsPerSecond, b.steadyMegabitsPerSecond);
+    EXPECT_EQ(a.nameLookupSeconds, b.nameLookupSeconds);
+    EXPECT_EQ(a.connectSeconds, b.connectSeconds);
+    EXPECT_EQ(a.tlsSeconds, b.tlsSeconds);
+    EXPECT_EQ(a.latencyIdleSeconds, b.latencyIdleSeconds);
+    EXPECT_EQ(a.latencyIdleSpreadSeconds, b.latencyIdleSpreadSeconds);
+    EXPECT_EQ(a.latencyLoadedSeconds, b.latencyLoadedSeconds);
+    EXPECT_EQ(a.latencyLoaded90Seconds, b.latencyLoaded90Seconds);
+    EXPECT_EQ(a.latencyKernelSeconds, b.latencyKernelSeconds);
+    EXPECT_EQ(a.responsivenessRpm, b.responsivenessRpm);
+    EXPECT_EQ(a.latencyGrade, b.latencyGrade);
 }
 
 TEST(HistoryRows, GiveBackEveryRowAsItWasAdded) {
@@ -42,6 +55,19 @@ TEST(HistoryRows, GiveBackEveryRowAsItWasAdded) {
     full.transferSeconds = 8.477;
     full.serverAddress = "192.0.2.7:80";
     full.program = "Corvanite";
+    full.connectionsRequested = 4;
+    full.connectionsUsed = 3;
+    full.steadyMegabitsPerSecond = 97.25;
+    full.nameLookupSeconds = 0.000125;
+    full.connectSeconds = 0.004;
+    full.tlsSeconds = 0.011;
+    full.latencyIdleSeconds = 0.0123;
+    full.latencyIdleSpreadSeconds = 0.0021;
+    full.latencyLoadedSeconds = 0.18;
+    full.latencyLoaded90Seconds = 0.25;
+    full.latencyKernelSeconds = 0.16;
+    full.responsivenessRpm = 333.3;
+    full.latencyGrade = "C";
     rows.push_back(full);
     // Imported from the report: whole seconds, no program, no server.
     HistoryRow imported =
