@@ -17,7 +17,6 @@
 #include "cli/cli_window.h"
 #include "cli/exit_status.h"
 #include "cli/history_print.h"
-#include "cli/iso8601.h"
 #include "cli/json_result.h"
 #include "cli/options.h"
 #include "cli/progress_view.h"
@@ -32,6 +31,7 @@
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"
 #include "frontend/working_folder.h"
+#include "history/utc_time.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -120,11 +120,12 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
     result.url = url;
     result.outcome = static_cast<unsigned>(run.finished->wParam);
     result.status = OutcomeText(result.outcome);
-    if (run.started) {
-        result.startTime = Iso8601Local(run.started->postedAtWallClock);
-    }
+    // The start the history records, so that the two name the test alike.
     if (ending) {
+        result.startUtc = UtcTimestamp(ending->startedAt);
         result.cause = ending->cause;
+    } else if (run.started) {
+        result.startUtc = UtcTimestamp(run.started->postedAtWallClock);
     }
     if (result.outcome == OutcomeFinished && run.started && ending) {
         const TestMeasurement& measurement = ending->measurement;

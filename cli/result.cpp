@@ -19,14 +19,6 @@ std::string Fixed2(double value) {
 
 }  // namespace
 
-std::optional<double> KibibytesPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval) {
-    const auto seconds = Seconds(interval);
-    if (!seconds) {
-        return std::nullopt;
-    }
-    return static_cast<double>(bytes) / 1024.0 / *seconds;
-}
-
 std::optional<double> MegabitsPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval) {
     const auto seconds = Seconds(interval);
     if (!seconds) {

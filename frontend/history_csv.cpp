@@ -40,8 +40,9 @@ std::string Number(std::optional<double> value, const char* format) {
 }  // namespace
 
 std::string HistoryCsvHeader() {
-    return "start_utc,url,outcome,status,bytes,first_byte_s,transfer_s,total_s,rate_mbit_s,"
-           "rate_mb_s,server_address,program,whole_seconds\r\n";
+    return "start_utc,url,outcome,status,bytes,first_byte_seconds,transfer_seconds,"
+           "total_seconds,megabits_per_second,megabytes_per_second,server_address,program,"
+           "whole_seconds\r\n";
 }
 
 std::string HistoryCsvLine(const HistoryRow& row) {

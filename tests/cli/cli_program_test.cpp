@@ -130,30 +130,26 @@ TEST_F(ServedFile, JsonGivesOneObjectWithTheFiguresAndTheirUnits) {
     QStringList keys = json.keys();
     keys.sort();
     EXPECT_EQ(keys.join(",").toStdString(),
-              "bytes,cause,first_byte_seconds,kibibytes_per_second,megabits_per_second,"
-              "megabytes_per_second,outcome,report,seconds,server_address,start_time,status,"
-              "transfer_seconds,url");
+              "bytes,cause,first_byte_seconds,megabits_per_second,megabytes_per_second,outcome,"
+              "program,report,server_address,start_utc,status,total_seconds,transfer_seconds,url");
     EXPECT_EQ(json["url"].toString().toStdString(), url("/f.bin"));
     EXPECT_EQ(json["outcome"].toInt(-1), 0);
     EXPECT_EQ(json["status"].toString().toStdString(), "Downloading finished.");
     EXPECT_EQ(json["bytes"].toInteger(), static_cast<qint64>(kSize));
     EXPECT_EQ(json["report"].toString().toStdString(),
               FromDisk(testsupport::readFile(folder_.file(kReport))));
-    EXPECT_TRUE(std::regex_match(json["start_time"].toString().toStdString(),
-                                 std::regex("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"
-                                            "[+-]\\d\\d:\\d\\d")))
-        << json["start_time"].toString().toStdString();
+    EXPECT_TRUE(std::regex_match(json["start_utc"].toString().toStdString(),
+                                 std::regex("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z")))
+        << json["start_utc"].toString().toStdString();
 
-    const double seconds = json["seconds"].toDouble(-1);
-    const double kibibytes = json["kibibytes_per_second"].toDouble(-1);
+    const double seconds = json["total_seconds"].toDouble(-1);
     const double megabits = json["megabits_per_second"].toDouble(-1);
     ASSERT_GE(seconds, 0);
-    ASSERT_GT(kibibytes, 0);
-    EXPECT_NEAR(megabits / kibibytes, 1024.0 * 8 / 1e6, 1e-6);
+    ASSERT_GT(megabits, 0);
     if (seconds >= 0.002) {
-        // The seconds are rounded to the millisecond, the rates are not.
-        EXPECT_LE(kibibytes, kSize / 1024.0 / (seconds - 0.0005) + 0.001);
-        EXPECT_GE(kibibytes, kSize / 1024.0 / (seconds + 0.0005) - 0.001);
+        // The seconds are rounded to the millisecond, the rate to the thousandth.
+        EXPECT_LE(megabits, kSize * 8 / 1e6 / (seconds - 0.0005) + 0.001);
+        EXPECT_GE(megabits, kSize * 8 / 1e6 / (seconds + 0.0005) - 0.001);
     }
 }
 
@@ -191,8 +187,8 @@ TEST_P(FailedTest, PrintsTheDialogsStatusTextAndExitsWithTheOutcome) {
         QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
     EXPECT_EQ(object["outcome"].toInt(-1), c.status);
     EXPECT_EQ(object["status"].toString().toStdString(), c.text);
-    for (const char* key : {"bytes", "seconds", "kibibytes_per_second", "megabits_per_second",
-                            "megabytes_per_second", "first_byte_seconds", "report"}) {
+    for (const char* key : {"bytes", "total_seconds", "megabits_per_second", "megabytes_per_second",
+                            "first_byte_seconds", "report"}) {
         EXPECT_TRUE(object[key].isNull()) << key;
     }
     // Only an URL that could not be opened has a cause to tell.
@@ -245,7 +241,7 @@ TEST(CancelledTest, SigtermStopsTheTestAsLeavingTheProgramDoes) {
         QJsonDocument::fromJson(QByteArray::fromStdString(exit.out)).object();
     EXPECT_EQ(object["outcome"].toInt(-1), 1);
     EXPECT_EQ(object["status"].toString().toStdString(), "");
-    EXPECT_TRUE(object["start_time"].isString());
+    EXPECT_TRUE(object["start_utc"].isString());
 }
 
 TEST(CancelledTest, ASecondCtrlCQuitsAtOnceWhileTheWorkerIsBlocked) {

@@ -18,8 +18,9 @@ constexpr auto Finished = FinishedSampleRow;
 
 TEST(HistoryCsv, OneLinePerTestUnderTheHeader) {
     EXPECT_EQ(HistoryCsvHeader(),
-              "start_utc,url,outcome,status,bytes,first_byte_s,transfer_s,total_s,rate_mbit_s,"
-              "rate_mb_s,server_address,program,whole_seconds\r\n");
+              "start_utc,url,outcome,status,bytes,first_byte_seconds,transfer_seconds,"
+              "total_seconds,megabits_per_second,megabytes_per_second,server_address,program,"
+              "whole_seconds\r\n");
     EXPECT_EQ(HistoryCsvLine(Finished()),
               "2026-12-08T17:05:09.123Z,http://h/f.bin,0,Downloading finished.,100000000,"
               "0.023000,8.477000,8.500000,94.118,11.765,192.0.2.7:80,corvanite-cli,0\r\n");
