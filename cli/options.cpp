@@ -29,8 +29,10 @@ enum : int {
 
 constexpr const char* kShortOptions = "q";
 
-// An option is one row here and one case in ParseCommandLine's switch. The order is the one
-// getopt_long lists an ambiguous abbreviation's possibilities in.
+// A new option is its value in the enum above, a row here and a case in ParseCommandLine's
+// switch (values it takes are read there, with ReadCount or ReadNumber), then a line in the
+// help below and in dist/corvanite-cli.1.in. The order is the one getopt_long lists an
+// ambiguous abbreviation's possibilities in.
 constexpr option kLongOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
