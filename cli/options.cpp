@@ -25,6 +25,7 @@ enum : int {
     kRepeat,
     kInterval,
     kDiscard,
+    kNoLatency,
 };
 
 constexpr const char* kShortOptions = "q";
@@ -43,6 +44,7 @@ constexpr option kLongOptions[] = {
     {"repeat", required_argument, nullptr, kRepeat},
     {"interval", required_argument, nullptr, kInterval},
     {"discard", no_argument, nullptr, kDiscard},
+    {"no-latency", no_argument, nullptr, kNoLatency},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -219,6 +221,9 @@ CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             case kDiscard:
                 options.discard = true;
                 break;
+            case kNoLatency:
+                options.measureLatency = false;
+                break;
             default:  // '?': getopt_long has said what is wrong
                 result.error = messages.take();
                 return result;
@@ -263,6 +268,8 @@ std::string HelpText(const std::string& programName) {
            "      --interval=SECONDS  start each test of the series SECONDS after the one\n"
            "                         before (at once when that one took longer); default 0\n"
            "      --discard        remove the downloaded file after each test\n"
+           "      --no-latency     measure no latency: no round trips to the server before\n"
+           "                         and during the download\n"
            "      --history        print the history of every test instead of testing, newest\n"
            "                         first; with a URL, only that URL's tests\n"
            "      --csv            with --history: print CSV (RFC 4180) instead of a table;\n"

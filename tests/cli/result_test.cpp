@@ -8,6 +8,13 @@
 
 namespace {
 
+// A test whose latency was not measured.
+constexpr const char* kNoLatency =
+    ",\"latency_idle_seconds\":null,\"latency_idle_spread_seconds\":null,"
+    "\"latency_loaded_seconds\":null,\"latency_loaded_p90_seconds\":null,"
+    "\"latency_kernel_seconds\":null,\"latency_added_seconds\":null,"
+    "\"responsiveness_rpm\":null,\"latency_grade\":null";
+
 using std::chrono::milliseconds;
 using std::chrono::nanoseconds;
 
@@ -125,7 +132,7 @@ TEST(JsonResult, AFinishedTestHasEveryField) {
               "\"megabits_per_second\":33.554,\"megabytes_per_second\":4.194,"
               "\"server_address\":\"192.0.2.7:80\",\"program\":\"corvanite-cli\","
               "\"cause\":null,\"report\":" +
-                  JsonString(kBlock) + "}\n");
+                  JsonString(kBlock) + kNoLatency + "}\n");
 }
 
 TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
@@ -140,7 +147,8 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
               "\"first_byte_seconds\":null,\"transfer_seconds\":null,\"total_seconds\":null,"
               "\"megabits_per_second\":null,\"megabytes_per_second\":null,"
               "\"server_address\":null,\"program\":\"corvanite-cli\",\"cause\":null,"
-              "\"report\":null}\n");
+              "\"report\":null" +
+                  std::string(kNoLatency) + "}\n");
     result.outcome = 100;
     result.cause = "the server answered with HTTP status 404 Not Found";
     EXPECT_NE(FormatJsonResult(result).find(
