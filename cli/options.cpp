@@ -10,7 +10,24 @@
 
 namespace {
 
-enum class LongOption { Help, Version, Json, Quiet, History, Csv, Repeat, Interval, Discard };
+enum class LongOption {
+    Help,
+    Version,
+    Json,
+    Quiet,
+    History,
+    Csv,
+    Repeat,
+    Interval,
+    Discard,
+    Monitor,
+    PrometheusTextfile,
+    Pushgateway,
+    Influx,
+    AlertBelow,
+    AlertAfter,
+    ExportFailureStatus
+};
 
 struct LongOptionName {
     const char* name;
@@ -18,7 +35,7 @@ struct LongOptionName {
     bool takesValue = false;
 };
 
-constexpr std::array<LongOptionName, 9> longOptions{{
+constexpr std::array<LongOptionName, 16> longOptions{{
     {"help", LongOption::Help},
     {"version", LongOption::Version},
     {"json", LongOption::Json},
@@ -28,16 +45,64 @@ constexpr std::array<LongOptionName, 9> longOptions{{
     {"repeat", LongOption::Repeat, true},
     {"interval", LongOption::Interval, true},
     {"discard", LongOption::Discard},
+    {"monitor", LongOption::Monitor},
+    {"prometheus-textfile", LongOption::PrometheusTextfile, true},
+    {"pushgateway", LongOption::Pushgateway, true},
+    {"influx", LongOption::Influx, true},
+    {"alert-below", LongOption::AlertBelow, true},
+    {"alert-after", LongOption::AlertAfter, true},
+    {"export-failure-status", LongOption::ExportFailureStatus},
 }};
 
 // The longest series and the longest pause that make sense: a year of tests a second apart.
 constexpr unsigned long kMostTests = 100000000;
 constexpr double kLongestInterval = 31536000;
 
+// An http:// or https:// URL, for the exports' servers.
+bool IsHttpUrl(const std::string& value) {
+    return value.starts_with("http://") || value.starts_with("https://");
+}
+
 std::string ReadValue(LongOption option, const std::string& value, CliOptions& options) {
     const char* text = value.c_str();
     char* end = nullptr;
     errno = 0;
+    switch (option) {
+        case LongOption::PrometheusTextfile:
+            if (value.empty()) {
+                return "option '--prometheus-textfile' needs a folder";
+            }
+            options.prometheusTextfile = value;
+            return {};
+        case LongOption::Pushgateway:
+        case LongOption::Influx:
+            if (!IsHttpUrl(value)) {
+                return "invalid server URL '" + value + "' (http:// or https://)";
+            }
+            (option == LongOption::Influx ? options.influx : options.pushgateway) = value;
+            return {};
+        case LongOption::AlertBelow: {
+            const double megabits = std::strtod(text, &end);
+            if (value.empty() || *end != '\0' || errno != 0 || !std::isfinite(megabits) ||
+                megabits <= 0) {
+                return "invalid rate '" + value + "' (Mbit/s, more than 0)";
+            }
+            options.alertBelow = megabits;
+            return {};
+        }
+        case LongOption::AlertAfter: {
+            const unsigned long count = std::strtoul(text, &end, 10);
+            if (value.empty() || *end != '\0' || errno != 0 || value[0] == '-' || count < 1 ||
+                count > kMostTests) {
+                return "invalid number of tests '" + value + "' (1 to " +
+                       std::to_string(kMostTests) + ")";
+            }
+            options.alertAfter = static_cast<unsigned>(count);
+            return {};
+        }
+        default:
+            break;
+    }
     if (option == LongOption::Repeat) {
         const unsigned long count = std::strtoul(text, &end, 10);
         if (value.empty() || *end != '\0' || errno != 0 || value[0] == '-' || count < 1 ||
@@ -82,8 +147,13 @@ void Apply(LongOption option, CliOptions& options) {
         case LongOption::Discard:
             options.discard = true;
             break;
-        case LongOption::Repeat:
-        case LongOption::Interval:
+        case LongOption::Monitor:
+            options.monitor = true;
+            break;
+        case LongOption::ExportFailureStatus:
+            options.exportFailureStatus = true;
+            break;
+        default:
             break;  // they take a value
     }
 }
@@ -145,6 +215,14 @@ std::string CheckCombination(const CliOptions& options) {
         return "option '--history' runs no test: '--repeat', '--interval' and '--discard' do "
                "not go with it";
     }
+    const bool exports = options.prometheusTextfile || options.pushgateway || options.influx ||
+                         options.alertBelow || options.alertAfter || options.exportFailureStatus;
+    if (options.history && (options.monitor || exports)) {
+        return "option '--history' runs no test: '--monitor' and the exports do not go with it";
+    }
+    if (options.monitor && options.url) {
+        return "option '--monitor' tests the URLs of the monitor list: no URL goes with it";
+    }
     if (options.intervalGiven && options.repeat == 1) {
         return "option '--interval' needs '--repeat' with more than one test";
     }
@@ -203,6 +281,9 @@ std::string HelpText(const std::string& programName) {
            " [OPTION]... [URL]\n"
            "  or:  " +
            programName +
+           " --monitor [OPTION]...\n"
+           "  or:  " +
+           programName +
            " --history [--json | --csv] [URL]\n"
            "Measure the download bandwidth with one test of URL, an http://, https:// or ftp://\n"
            "file, without a window: download the whole file once, bypassing every cache, save\n"
@@ -225,10 +306,31 @@ std::string HelpText(const std::string& programName) {
            "      --interval=SECONDS  start each test of the series SECONDS after the one\n"
            "                         before (at once when that one took longer); default 0\n"
            "      --discard        remove the downloaded file after each test\n"
+           "      --monitor        test each URL of the monitor list, $XDG_CONFIG_HOME/corvanite/\n"
+           "                         monitor-urls (one URL per line), once, in its order\n"
            "      --history        print the history of every test instead of testing, newest\n"
            "                         first; with a URL, only that URL's tests\n"
            "      --csv            with --history: print CSV (RFC 4180) instead of a table;\n"
            "                         --json prints one JSON object per line\n"
+           "\n"
+           "Monitoring, after each test (from the history, so across separate runs):\n"
+           "      --prometheus-textfile=DIR  write DIR/corvanite.prom, the last test of every\n"
+           "                         URL for node_exporter's textfile collector\n"
+           "      --pushgateway=URL  push the same metrics to the Prometheus Pushgateway at\n"
+           "                         URL (job corvanite, instance: this host's name)\n"
+           "      --influx=URL     POST the test in InfluxDB line protocol to the write\n"
+           "                         endpoint URL, given whole (1.x: .../write?db=NAME; 2.x:\n"
+           "                         .../api/v2/write?org=ORG&bucket=BUCKET, with the token\n"
+           "                         in the environment variable CORVANITE_INFLUX_TOKEN)\n"
+           "      --alert-below=MBITS  alert when tests of a URL come below MBITS Mbit/s or\n"
+           "                         fail: a desktop notification and a line on standard\n"
+           "                         error; once more when a test is good again\n"
+           "      --alert-after=N  alert only after N such tests in a row (default 1)\n"
+           "      --export-failure-status  exit with status 75 when an export could not\n"
+           "                         reach its place and the tests succeeded\n"
+           "An export waits a few seconds at most; one that fails is told on standard error\n"
+           "and leaves the test, its report and its history as they are.\n"
+           "\n"
            "      --help           display this help and exit\n"
            "      --version        output version information and exit\n"
            "\n"
@@ -263,6 +365,7 @@ std::string HelpText(const std::string& programName) {
            "  65  there is no URL to test\n"
            "  70  the test could not be run, its result could not be written, or the history\n"
            "      could not be read\n"
+           "  75  an export failed (only with --export-failure-status)\n"
            " 130  a second Ctrl-C quit at once\n";
 }
 
