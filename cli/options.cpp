@@ -1,207 +1,138 @@
 #include "cli/options.h"
 
-#include <array>
 #include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
+
+#include <getopt.h>
 
 #include "cli/version_text.h"
 #include "services/version.h"
 
 namespace {
 
-enum class LongOption {
-    Help,
-    Version,
-    Json,
-    Quiet,
-    History,
-    Csv,
-    Repeat,
-    Interval,
-    Discard,
-    Monitor,
-    PrometheusTextfile,
-    Pushgateway,
-    Influx,
-    AlertBelow,
-    AlertAfter,
-    ExportFailureStatus
+// Long options without a short form: values past every character, as coreutils does.
+enum : int {
+    kHelp = CHAR_MAX + 1,
+    kVersion,
+    kJson,
+    kHistory,
+    kCsv,
+    kRepeat,
+    kInterval,
+    kDiscard,
+    kMonitor,
+    kPrometheusTextfile,
+    kPushgateway,
+    kInflux,
+    kAlertBelow,
+    kAlertAfter,
+    kExportFailureStatus,
 };
 
-struct LongOptionName {
-    const char* name;
-    LongOption option;
-    bool takesValue = false;
+constexpr const char* kShortOptions = "q";
+
+// An option is one row here and one case in ParseCommandLine's switch. The order is the one
+// getopt_long lists an ambiguous abbreviation's possibilities in.
+constexpr option kLongOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"json", no_argument, nullptr, kJson},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"history", no_argument, nullptr, kHistory},
+    {"csv", no_argument, nullptr, kCsv},
+    {"repeat", required_argument, nullptr, kRepeat},
+    {"interval", required_argument, nullptr, kInterval},
+    {"discard", no_argument, nullptr, kDiscard},
+    {"monitor", no_argument, nullptr, kMonitor},
+    {"prometheus-textfile", required_argument, nullptr, kPrometheusTextfile},
+    {"pushgateway", required_argument, nullptr, kPushgateway},
+    {"influx", required_argument, nullptr, kInflux},
+    {"alert-below", required_argument, nullptr, kAlertBelow},
+    {"alert-after", required_argument, nullptr, kAlertAfter},
+    {"export-failure-status", no_argument, nullptr, kExportFailureStatus},
+    {nullptr, 0, nullptr, 0},
 };
 
-constexpr std::array<LongOptionName, 16> longOptions{{
-    {"help", LongOption::Help},
-    {"version", LongOption::Version},
-    {"json", LongOption::Json},
-    {"quiet", LongOption::Quiet},
-    {"history", LongOption::History},
-    {"csv", LongOption::Csv},
-    {"repeat", LongOption::Repeat, true},
-    {"interval", LongOption::Interval, true},
-    {"discard", LongOption::Discard},
-    {"monitor", LongOption::Monitor},
-    {"prometheus-textfile", LongOption::PrometheusTextfile, true},
-    {"pushgateway", LongOption::Pushgateway, true},
-    {"influx", LongOption::Influx, true},
-    {"alert-below", LongOption::AlertBelow, true},
-    {"alert-after", LongOption::AlertAfter, true},
-    {"export-failure-status", LongOption::ExportFailureStatus},
-}};
+// The name getopt_long's messages start with; ParseCommandLine's errors go without it.
+constexpr char kMessageName[] = "corvanite-cli";
 
 // The longest series and the longest pause that make sense: a year of tests a second apart.
 constexpr unsigned long kMostTests = 100000000;
 constexpr double kLongestInterval = 31536000;
 
-// An http:// or https:// URL, for the exports' servers.
-bool IsHttpUrl(const std::string& value) {
-    return value.starts_with("http://") || value.starts_with("https://");
-}
-
-std::string ReadValue(LongOption option, const std::string& value, CliOptions& options) {
-    const char* text = value.c_str();
+// A whole number from least to most, written in decimal digits only.
+bool ReadCount(const char* text, unsigned long least, unsigned long most, unsigned long& count) {
     char* end = nullptr;
     errno = 0;
-    switch (option) {
-        case LongOption::PrometheusTextfile:
-            if (value.empty()) {
-                return "option '--prometheus-textfile' needs a folder";
-            }
-            options.prometheusTextfile = value;
-            return {};
-        case LongOption::Pushgateway:
-        case LongOption::Influx:
-            if (!IsHttpUrl(value)) {
-                return "invalid server URL '" + value + "' (http:// or https://)";
-            }
-            (option == LongOption::Influx ? options.influx : options.pushgateway) = value;
-            return {};
-        case LongOption::AlertBelow: {
-            const double megabits = std::strtod(text, &end);
-            if (value.empty() || *end != '\0' || errno != 0 || !std::isfinite(megabits) ||
-                megabits <= 0) {
-                return "invalid rate '" + value + "' (Mbit/s, more than 0)";
-            }
-            options.alertBelow = megabits;
-            return {};
-        }
-        case LongOption::AlertAfter: {
-            const unsigned long count = std::strtoul(text, &end, 10);
-            if (value.empty() || *end != '\0' || errno != 0 || value[0] == '-' || count < 1 ||
-                count > kMostTests) {
-                return "invalid number of tests '" + value + "' (1 to " +
-                       std::to_string(kMostTests) + ")";
-            }
-            options.alertAfter = static_cast<unsigned>(count);
-            return {};
-        }
-        default:
-            break;
-    }
-    if (option == LongOption::Repeat) {
-        const unsigned long count = std::strtoul(text, &end, 10);
-        if (value.empty() || *end != '\0' || errno != 0 || value[0] == '-' || count < 1 ||
-            count > kMostTests) {
-            return "invalid number of tests '" + value + "' (1 to " + std::to_string(kMostTests) +
-                   ")";
-        }
-        options.repeat = static_cast<unsigned>(count);
-        return {};
-    }
-    const double seconds = std::strtod(text, &end);
-    if (value.empty() || *end != '\0' || errno != 0 || !std::isfinite(seconds) || seconds < 0 ||
-        seconds > kLongestInterval) {
-        return "invalid interval '" + value + "' (seconds, 0 to " +
-               std::to_string(static_cast<long>(kLongestInterval)) + ")";
-    }
-    options.interval = seconds;
-    options.intervalGiven = true;
-    return {};
+    count = std::strtoul(text, &end, 10);
+    return text[0] >= '0' && text[0] <= '9' && *end == '\0' && errno == 0 && count >= least &&
+           count <= most;
 }
 
-void Apply(LongOption option, CliOptions& options) {
-    switch (option) {
-        case LongOption::Help:
-            options.help = true;
-            break;
-        case LongOption::Version:
-            options.version = true;
-            break;
-        case LongOption::Json:
-            options.json = true;
-            break;
-        case LongOption::Quiet:
-            options.quiet = true;
-            break;
-        case LongOption::History:
-            options.history = true;
-            break;
-        case LongOption::Csv:
-            options.csv = true;
-            break;
-        case LongOption::Discard:
-            options.discard = true;
-            break;
-        case LongOption::Monitor:
-            options.monitor = true;
-            break;
-        case LongOption::ExportFailureStatus:
-            options.exportFailureStatus = true;
-            break;
-        default:
-            break;  // they take a value
-    }
+// A decimal number from least to most.
+bool ReadNumber(const char* text, double least, double most, double& number) {
+    char* end = nullptr;
+    errno = 0;
+    number = std::strtod(text, &end);
+    return text[0] != '\0' && *end == '\0' && errno == 0 && std::isfinite(number) &&
+           number >= least && number <= most;
 }
 
-// "--name", "--name=value" or "--name value" (the value then taken from *next, which is moved
-// on): an exact name wins, else the one option the prefix starts.
-std::string ReadLongOption(const std::string& argument, const std::string* next, bool& usedNext,
-                           CliOptions& options) {
-    const std::string::size_type equals = argument.find('=');
-    const std::string name = argument.substr(2, equals == std::string::npos ? equals : equals - 2);
-    const LongOptionName* match = nullptr;
-    std::string candidates;
-    int matches = 0;
-    for (const LongOptionName& option : longOptions) {
-        const std::string optionName = option.name;
-        if (optionName == name) {
-            match = &option;
-            matches = 1;
-            break;
-        }
-        if (optionName.compare(0, name.size(), name) == 0) {
-            match = &option;
-            ++matches;
-            candidates += " '--" + optionName + "'";
-        }
+// The servers of the exports: http:// or https:// URLs.
+std::optional<std::string> ServerUrl(const char* text) {
+    const std::string url = text;
+    if (url.starts_with("http://") || url.starts_with("https://")) {
+        return url;
     }
-    if (matches == 0) {
-        return "unrecognized option '" + argument + "'";
-    }
-    if (matches > 1) {
-        return "option '--" + name + "' is ambiguous; possibilities:" + candidates;
-    }
-    if (match->takesValue) {
-        if (equals != std::string::npos) {
-            return ReadValue(match->option, argument.substr(equals + 1), options);
-        }
-        if (next == nullptr) {
-            return "option '--" + std::string(match->name) + "' requires an argument";
-        }
-        usedNext = true;
-        return ReadValue(match->option, *next, options);
-    }
-    if (equals != std::string::npos) {
-        return "option '--" + std::string(match->name) + "' doesn't allow an argument";
-    }
-    Apply(match->option, options);
-    return {};
+    return std::nullopt;
 }
+
+// getopt_long tells what is wrong with the command line on standard error, in the words every
+// GNU tool uses. glibc's stderr is an ordinary variable, so while the options are read it is a
+// memory stream, and the words become ParseCommandLine's error.
+class GetoptMessages {
+public:
+    GetoptMessages() : saved_(stderr), stream_(open_memstream(&buffer_, &size_)) {
+        if (stream_ != nullptr) {
+            stderr = stream_;
+        }
+    }
+    ~GetoptMessages() {
+        stderr = saved_;
+        if (stream_ != nullptr) {
+            std::fclose(stream_);
+        }
+        std::free(buffer_);
+    }
+    GetoptMessages(const GetoptMessages&) = delete;
+    GetoptMessages& operator=(const GetoptMessages&) = delete;
+
+    // The last message, without the program's name and the line end.
+    std::string take() {
+        if (stream_ == nullptr || std::fflush(stream_) != 0 || buffer_ == nullptr) {
+            return "invalid command line";
+        }
+        std::string text(buffer_, size_);
+        const std::string prefix = std::string(kMessageName) + ": ";
+        if (text.rfind(prefix, 0) == 0) {
+            text.erase(0, prefix.size());
+        }
+        while (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        return text;
+    }
+
+private:
+    FILE* saved_;
+    char* buffer_ = nullptr;
+    std::size_t size_ = 0;
+    FILE* stream_;
+};
 
 // Options that make no sense together, or alone.
 std::string CheckCombination(const CliOptions& options) {
@@ -229,48 +160,117 @@ std::string CheckCombination(const CliOptions& options) {
     return {};
 }
 
-// "-q", or several short options together ("-qq").
-std::string ReadShortOptions(const std::string& argument, CliOptions& options) {
-    for (std::string::size_type i = 1; i < argument.size(); ++i) {
-        if (argument[i] != 'q') {
-            return std::string("invalid option -- '") + argument[i] + "'";
-        }
-        options.quiet = true;
-    }
-    return {};
-}
-
 }  // namespace
 
 CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CliCommandLine result;
     CliOptions& options = result.options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool isOption = !optionsEnded && argument.size() > 1 && argument[0] == '-';
-        if (isOption && argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (isOption) {
-            bool usedNext = false;
-            const std::string* next = i + 1 < arguments.size() ? &arguments[i + 1] : nullptr;
-            result.error = argument[1] == '-' ? ReadLongOption(argument, next, usedNext, options)
-                                              : ReadShortOptions(argument, options);
-            if (!result.error.empty() || options.help || options.version) {
+    // getopt_long reorders the pointers, never the texts.
+    std::vector<std::string> texts{kMessageName};
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts) {
+        argv.push_back(text.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(texts.size());
+
+    GetoptMessages messages;
+    optind = 0;  // glibc: start afresh, as for another command line
+    opterr = 1;
+    int option = 0;
+    while ((option = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr)) != -1) {
+        unsigned long count = 0;
+        switch (option) {
+            case kHelp:
+                options.help = true;
                 return result;
+            case kVersion:
+                options.version = true;
+                return result;
+            case kJson:
+                options.json = true;
+                break;
+            case 'q':
+                options.quiet = true;
+                break;
+            case kHistory:
+                options.history = true;
+                break;
+            case kCsv:
+                options.csv = true;
+                break;
+            case kRepeat:
+                if (!ReadCount(optarg, 1, kMostTests, count)) {
+                    result.error = std::string("invalid number of tests '") + optarg + "' (1 to " +
+                                   std::to_string(kMostTests) + ")";
+                    return result;
+                }
+                options.repeat = static_cast<unsigned>(count);
+                break;
+            case kInterval:
+                if (!ReadNumber(optarg, 0, kLongestInterval, options.interval)) {
+                    result.error = std::string("invalid interval '") + optarg +
+                                   "' (seconds, 0 to " +
+                                   std::to_string(static_cast<long>(kLongestInterval)) + ")";
+                    return result;
+                }
+                options.intervalGiven = true;
+                break;
+            case kDiscard:
+                options.discard = true;
+                break;
+            case kMonitor:
+                options.monitor = true;
+                break;
+            case kPrometheusTextfile:
+                if (*optarg == '\0') {
+                    result.error = "option '--prometheus-textfile' needs a folder";
+                    return result;
+                }
+                options.prometheusTextfile = optarg;
+                break;
+            case kPushgateway:
+            case kInflux:
+                if (!((option == kInflux ? options.influx : options.pushgateway) =
+                          ServerUrl(optarg))) {
+                    result.error =
+                        std::string("invalid server URL '") + optarg + "' (http:// or https://)";
+                    return result;
+                }
+                break;
+            case kAlertBelow: {
+                double megabits = 0;
+                if (!ReadNumber(optarg, 0, HUGE_VAL, megabits) || megabits <= 0) {
+                    result.error =
+                        std::string("invalid rate '") + optarg + "' (Mbit/s, more than 0)";
+                    return result;
+                }
+                options.alertBelow = megabits;
+                break;
             }
-            if (usedNext) {
-                ++i;
-            }
-            continue;
+            case kAlertAfter:
+                if (!ReadCount(optarg, 1, kMostTests, count)) {
+                    result.error = std::string("invalid number of tests '") + optarg + "' (1 to " +
+                                   std::to_string(kMostTests) + ")";
+                    return result;
+                }
+                options.alertAfter = static_cast<unsigned>(count);
+                break;
+            case kExportFailureStatus:
+                options.exportFailureStatus = true;
+                break;
+            default:  // '?': getopt_long has said what is wrong
+                result.error = messages.take();
+                return result;
         }
-        if (options.url) {
-            result.error = "extra operand '" + argument + "'";
-            return result;
-        }
-        options.url = argument;
+    }
+    if (optind < argc) {
+        options.url = argv[optind];
+    }
+    if (optind + 1 < argc) {
+        result.error = std::string("extra operand '") + argv[optind + 1] + "'";
+        return result;
     }
     result.error = CheckCombination(options);
     return result;

@@ -1,7 +1,7 @@
 #pragma once
 
-// The command line of corvanite-cli, read the GNU way: options and the URL operand in any
-// order, long options abbreviated to any unambiguous prefix, "--" ends the options, and
+// The command line of corvanite-cli, read by glibc's getopt_long: options and the URL operand
+// in any order, long options abbreviated to any unambiguous prefix, "--" ends the options, and
 // --help or --version act as soon as they are met.
 #include <optional>
 #include <string>

@@ -86,9 +86,9 @@ TEST(Install, MonitoringUnitsVerifyAndTheServiceTestsTheMonitorList) {
     if (!fs::exists("/usr/bin/man")) {
         verify.insert(verify.begin(), "--man=no");
     }
-    const CliExit verified = RunCli(
-        "/usr/bin/systemd-analyze", verify,
-        {.environment = {"XDG_RUNTIME_DIR=" + home.path(), "MANPATH=" + prefix.file("share/man")}});
+    clitest::CliLaunch manager;
+    manager.environment = {"XDG_RUNTIME_DIR=" + home.path(), "MANPATH=" + prefix.file("share/man")};
+    const CliExit verified = RunCli("/usr/bin/systemd-analyze", verify, manager);
     EXPECT_EQ(verified.status, 0) << verified.out << verified.err;
     EXPECT_NE(testsupport::readFile(units + "corvanite-monitor.timer").find("Persistent=true"),
               std::string::npos);
@@ -120,8 +120,9 @@ TEST(Install, MonitoringUnitsVerifyAndTheServiceTestsTheMonitorList) {
     fs::create_directories(home.file("config/corvanite"));
     testsupport::writeFile(home.file("config/corvanite/monitor-urls"),
                            nginx.url("/a.bin") + "\n" + nginx.url("/b.bin") + "\n");
-    const clitest::CliLaunch user{.environment = {"XDG_CONFIG_HOME=" + home.file("config"),
-                                                  "XDG_DATA_HOME=" + home.file("data")}};
+    clitest::CliLaunch user;
+    user.environment = {"XDG_CONFIG_HOME=" + home.file("config"),
+                        "XDG_DATA_HOME=" + home.file("data")};
     const CliExit run = RunCli(command[0], {command.begin() + 1, command.end()}, user);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     const CliExit history = RunCli(command[0], {"--history", "--csv"}, user);
@@ -187,8 +188,9 @@ TEST(Install, CompletesTheCliOptionsAndTheUrlsOfItsList) {
     } table[] = {
         {"corvanite-cli --j", {"--json"}},
         {"corvanite-cli -",
-         {"--csv", "--discard", "--help", "--history", "--interval=", "--json", "--quiet",
-          "--repeat=", "--version"}},
+         {"--alert-after=", "--alert-below=", "--csv", "--discard", "--export-failure-status",
+          "--help", "--history", "--influx=", "--interval=", "--json", "--monitor",
+          "--prometheus-textfile=", "--pushgateway=", "--quiet", "--repeat=", "--version"}},
         {"corvanite-cli --h", {"--help", "--history"}},
         {"corvanite-cli --version ", {}},
         {"corvanite-cli --repeat=", {}},
