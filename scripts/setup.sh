@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config libgtest-dev
+  g++ cmake make pkg-config libgtest-dev clang-format
   qt6-base-dev qt6-charts-dev libgl-dev
   libqt6opengl6-dev  # Qt Charts' CMake package looks for Qt OpenGL's, which Debian keeps apart
   libcurl4-openssl-dev libsqlite3-dev libdbus-1-dev
