@@ -73,21 +73,27 @@ TEST(Install, PutsThePrograms) {
               testsupport::readFile(CORVANITE_SOURCE_DIR "/dist/changelog"));
 }
 
-// The monitoring units as the user's systemd reads them, and the service's command as it runs
-// it: every URL of the monitor list tested once, the downloads discarded.
+// The monitoring units of a per-user install, where the user's systemd looks for them (it does
+// not look in ~/.local/lib), as it reads them, and the service's command as it runs it: every
+// URL of the monitor list tested once, the downloads discarded.
 TEST(Install, MonitoringUnitsVerifyAndTheServiceTestsTheMonitorList) {
-    TempDir prefix;
-    ASSERT_EQ(Install(prefix.path()).status, 0);
-    const std::string units = prefix.file("lib/systemd/user/");
     TempDir home;
     ::chmod(home.path().c_str(), 0700);  // as the runtime folder must be
+    clitest::CliLaunch installer;
+    installer.environment = {"HOME=" + home.path()};
+    const CliExit install =
+        RunCli(CORVANITE_CMAKE_COMMAND,
+               {"--install", CORVANITE_BINARY_DIR, "--prefix", home.file(".local")}, installer);
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
+    const std::string units = home.file(".local/share/systemd/user/");
     std::vector<std::string> verify = {"--user", "verify", units + "corvanite-monitor.service",
                                        units + "corvanite-monitor.timer"};
     if (!fs::exists("/usr/bin/man")) {
         verify.insert(verify.begin(), "--man=no");
     }
     clitest::CliLaunch manager;
-    manager.environment = {"XDG_RUNTIME_DIR=" + home.path(), "MANPATH=" + prefix.file("share/man")};
+    manager.environment = {"XDG_RUNTIME_DIR=" + home.path(),
+                           "MANPATH=" + home.file(".local/share/man")};
     const CliExit verified = RunCli("/usr/bin/systemd-analyze", verify, manager);
     EXPECT_EQ(verified.status, 0) << verified.out << verified.err;
     EXPECT_NE(testsupport::readFile(units + "corvanite-monitor.timer").find("Persistent=true"),
@@ -112,7 +118,7 @@ TEST(Install, MonitoringUnitsVerifyAndTheServiceTestsTheMonitorList) {
             word += service[i];
         }
     }
-    ASSERT_EQ(command.at(0), prefix.file("bin/corvanite-cli"));
+    ASSERT_EQ(command.at(0), home.file(".local/bin/corvanite-cli"));
     TempDir www;
     testsupport::writePatternFile(www.file("a.bin"), 3000);
     testsupport::writePatternFile(www.file("b.bin"), 4000);
