@@ -271,18 +271,18 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
         if (options.discard) {
             Discard(programName, ending->destinationPath);
         }
-        if (context.exports.any()) {
-            Export(*ending, context);
-        }
     }
-    if (!Print(options.json ? FormatJsonResult(result) : FormatTextResult(result))) {
+    const bool printed = Print(options.json ? FormatJsonResult(result) : FormatTextResult(result));
+    if (!printed) {
         std::fprintf(stderr, "%s: write error: %s\n", programName.c_str(), std::strerror(errno));
-        return {ExitInternal, ending};
-    }
-    if (result.outcome == OutcomeFinished && !options.quiet) {
+    } else if (result.outcome == OutcomeFinished && !options.quiet) {
         std::fprintf(stderr, "Report appended to %s\n", reportPath.c_str());
     }
-    return {ExitStatusOfOutcome(result.outcome), ending};
+    // After the result, which never waits for a monitoring server.
+    if (ending && context.exports.any()) {
+        Export(*ending, context);
+    }
+    return {printed ? ExitStatusOfOutcome(result.outcome) : ExitInternal, ending};
 }
 
 int RunCli(const CliOptions& options, const std::string& programName) {

@@ -37,8 +37,14 @@ std::string LastResult(const HistoryRow& row) {
                           : "failed: " + status;
 }
 
+// The rate as the user gave it: "50", "0.5", "1000000".
 std::string Condition(const AlertRule& rule) {
-    return rule.belowMegabits > 0 ? "failed or below " + Megabits(rule.belowMegabits) : "failed";
+    if (rule.belowMegabits <= 0) {
+        return "failed";
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%.15g", rule.belowMegabits);
+    return "failed or below " + std::string(text) + " Mbit/s";
 }
 
 }  // namespace
