@@ -1,6 +1,8 @@
 #include "monitoring/monitor_exports.h"
 
 #include <cstdlib>
+#include <functional>
+#include <future>
 
 #include "history/history_reader.h"
 #include "monitoring/influx_line.h"
@@ -26,12 +28,27 @@ void Notify(const AlertDecision& decision) {
     ShowDesktopNotification(notification, ignored);
 }
 
-void Upload(const HttpUpload& upload, const std::string& what, ExportResult& result) {
-    const HttpUploadResult sent = SendHttpUpload(upload);
-    if (!sent.delivered) {
-        result.lines.push_back(what + " " + upload.url + " did not take the result: " +
-                               sent.problem + ". The test and its history stand.");
-        result.failed = true;
+struct Upload {
+    std::string server;  // for the user: "The Pushgateway", "InfluxDB at"
+    HttpUpload request;
+};
+
+// Sends every upload at once, so that servers that do not answer cost one time-out, not one
+// each.
+void SendAll(const std::vector<Upload>& uploads, ExportResult& result) {
+    std::vector<std::future<HttpUploadResult>> sending;
+    for (const Upload& upload : uploads) {
+        sending.push_back(
+            std::async(std::launch::async, SendHttpUpload, std::cref(upload.request)));
+    }
+    for (std::size_t i = 0; i < uploads.size(); ++i) {
+        const HttpUploadResult sent = sending[i].get();
+        if (!sent.delivered) {
+            result.lines.push_back(uploads[i].server + " " + uploads[i].request.url +
+                                   " did not take the result: " + sent.problem +
+                                   ". The test and its history stand.");
+            result.failed = true;
+        }
     }
 }
 
@@ -40,6 +57,7 @@ void Upload(const HttpUpload& upload, const std::string& what, ExportResult& res
 ExportResult ExportTest(const ExportSettings& settings, const std::string& historyPath,
                         const std::string& url) {
     ExportResult result;
+    std::vector<Upload> uploads;
     HistoryReader history;
     const auto unreadable = [&] {
         result.lines.push_back("cannot export the test: " + history.problem());
@@ -74,13 +92,14 @@ ExportResult ExportTest(const ExportSettings& settings, const std::string& histo
             }
         }
         if (settings.pushgatewayUrl) {
-            Upload({.method = "PUT",
-                    .url = PushgatewayGroupUrl(*settings.pushgatewayUrl, ThisHostName()),
-                    .contentType = kPrometheusContentType,
-                    .body = text,
-                    .headers = {},
-                    .timeout = settings.timeout},
-                   "The Pushgateway", result);
+            uploads.push_back(
+                {"The Pushgateway",
+                 {.method = "PUT",
+                  .url = PushgatewayGroupUrl(*settings.pushgatewayUrl, ThisHostName()),
+                  .contentType = kPrometheusContentType,
+                  .body = text,
+                  .headers = {},
+                  .timeout = settings.timeout}});
         }
     }
     if (settings.influxUrl) {
@@ -96,14 +115,15 @@ ExportResult ExportTest(const ExportSettings& settings, const std::string& histo
             headers.push_back(std::string("Authorization: Token ") + token);
         }
         if (!line.empty()) {
-            Upload({.method = "POST",
-                    .url = *settings.influxUrl,
-                    .contentType = "text/plain; charset=utf-8",
-                    .body = line,
-                    .headers = headers,
-                    .timeout = settings.timeout},
-                   "InfluxDB at", result);
+            uploads.push_back({"InfluxDB at",
+                               {.method = "POST",
+                                .url = *settings.influxUrl,
+                                .contentType = "text/plain; charset=utf-8",
+                                .body = line,
+                                .headers = headers,
+                                .timeout = settings.timeout}});
         }
     }
+    SendAll(uploads, result);
     return result;
 }
