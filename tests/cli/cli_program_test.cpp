@@ -266,14 +266,12 @@ TEST(CancelledTest, ASecondCtrlCQuitsAtOnceWhileTheWorkerIsBlocked) {
 }
 
 TEST(FtpTest, TheSizeProbesBoxesBecomeLinesOnStandardError) {
-    // The download logs in with the URL's account; the probe, anonymous, is refused.
+    // One connection per address: the download's stands, the probe's is turned away.
     TempDir served;
     testsupport::writePatternFile(served.file("f.pdf"), 5000);
-    testsupport::FtpServer ftp(served.path(),
-                               {.anonymous = false, .user = "joe", .password = "pw"});
+    testsupport::FtpServer ftp(served.path(), {.connectionsPerAddress = 1});
     CliFolder folder;
-    const CliExit exit = RunCli(
-        folder.program(), {"ftp://joe:pw@127.0.0.1:" + std::to_string(ftp.port()) + "/f.pdf"});
+    const CliExit exit = RunCli(folder.program(), {ftp.url("/f.pdf")});
     ASSERT_TRUE(exit.exited);
     EXPECT_EQ(exit.status, 103) << exit.err;
     EXPECT_EQ(exit.out, "Connecting to ftp server error! Check URL and your Internet Config!\n");
