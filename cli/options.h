@@ -22,6 +22,8 @@ struct CliOptions {
     bool intervalGiven = false;
     // Remove the downloaded file after each test.
     bool discard = false;
+    // Time round trips to the server before and during the download.
+    bool measureLatency = true;
     // Test each URL of the monitor list (frontend/working_folder.h) instead of one URL.
     bool monitor = false;
     // After each test: the metrics of the history's last tests to a node_exporter textfile
