@@ -24,6 +24,12 @@ std::vector<TestFigure> FiguresOfTest(const HistoryRow& row) {
             row.firstByteSeconds);
     seconds("transfer_seconds", "Time from the first data to the last read.", row.transferSeconds);
     seconds("test_seconds", "Time from asking for the URL to the last read.", row.totalSeconds);
+    seconds("latency_idle_seconds", "Round trip to the server before the download.",
+            row.latencyIdleSeconds);
+    seconds("latency_loaded_seconds", "Round trip to the server during the download.",
+            row.latencyLoadedSeconds);
+    seconds("responsiveness_round_trips_per_minute",
+            "Round trips a minute to the server during the download.", row.responsivenessRpm);
     return figures;
 }
 
