@@ -7,6 +7,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include <unistd.h>
 
@@ -32,6 +33,7 @@
 #include "frontend/url_list_file.h"
 #include "frontend/working_folder.h"
 #include "history/utc_time.h"
+#include "history/history_store.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -158,6 +160,56 @@ void PrintCause(const std::string& programName, const TestResult& result) {
     }
 }
 
+// Exports the test that the history now holds, and says on standard error what came of it.
+void Export(const TestEnding& ending, CliContext& context) {
+    const std::string& programName = context.programName;
+    std::vector<std::string> lines;
+    if (ending.recorded) {
+        const ExportResult result =
+            ExportTest(context.exports, context.directory + "/" + HistoryFileName, ending.url);
+        lines = result.lines;
+        context.exportFailed = context.exportFailed || result.failed;
+    } else {
+        lines.push_back("the test is not in the history, so it is not exported");
+        context.exportFailed = true;
+    }
+    for (const std::string& line : lines) {
+        std::fprintf(stderr, "%s: %s\n", programName.c_str(), line.c_str());
+    }
+    std::fflush(stderr);
+}
+
+ExportSettings ExportSettingsOf(const CliOptions& options) {
+    ExportSettings settings;
+    settings.textfileDirectory = options.prometheusTextfile;
+    settings.pushgatewayUrl = options.pushgateway;
+    settings.influxUrl = options.influx;
+    if (options.alertBelow || options.alertAfter) {
+        settings.alert = AlertRule{options.alertBelow.value_or(0), options.alertAfter.value_or(1)};
+    }
+    return settings;
+}
+
+// Each URL of the monitor list in turn: the status of the last test that did not finish.
+int RunMonitorList(const CliOptions& options, const WorkingFolder& folder, CliContext& context) {
+    const auto urls = ReadUrlListFile(folder.monitorList);
+    if (!urls || urls->empty()) {
+        std::fprintf(stderr, "%s: no URL to monitor: write the URLs to test, one per line, to %s\n",
+                     context.programName.c_str(), folder.monitorList.c_str());
+        return ExitNoUrl;
+    }
+    int status = 0;
+    for (const std::string& url : *urls) {
+        if (const int tested = RunSeries(options, url, context); tested != 0) {
+            status = tested;
+        }
+        if (CancelRequest.load() != StopNone) {
+            break;
+        }
+    }
+    return status;
+}
+
 // Removes the file the test downloaded to; a file that is gone already is no failure.
 void Discard(const std::string& programName, const std::string& path) {
     if (!path.empty() && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
@@ -226,14 +278,17 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
             Discard(programName, ending->destinationPath);
         }
     }
-    if (!Print(options.json ? FormatJsonResult(result) : FormatTextResult(result))) {
+    const bool printed = Print(options.json ? FormatJsonResult(result) : FormatTextResult(result));
+    if (!printed) {
         std::fprintf(stderr, "%s: write error: %s\n", programName.c_str(), std::strerror(errno));
-        return {ExitInternal, ending};
-    }
-    if (result.outcome == OutcomeFinished && !options.quiet) {
+    } else if (result.outcome == OutcomeFinished && !options.quiet) {
         std::fprintf(stderr, "Report appended to %s\n", reportPath.c_str());
     }
-    return {ExitStatusOfOutcome(result.outcome), ending};
+    // After the result, which never waits for a monitoring server.
+    if (ending && context.exports.any()) {
+        Export(*ending, context);
+    }
+    return {printed ? ExitStatusOfOutcome(result.outcome) : ExitInternal, ending};
 }
 
 int RunCli(const CliOptions& options, const std::string& programName) {
@@ -241,16 +296,26 @@ int RunCli(const CliOptions& options, const std::string& programName) {
     CliContext context;
     context.directory = folder.directory;
     context.programName = programName;
+    context.exports = ExportSettingsOf(options);
     if (options.history) {
         return PrintHistory(options, context.directory, programName);
     }
-    const std::optional<std::string> url = UrlToTest(options, folder);
-    if (!url || url->empty()) {
-        std::fprintf(stderr, "%s: %s\n", programName.c_str(), LoadString(IDS_URL_EMPTY).c_str());
-        return ExitNoUrl;
+    std::optional<std::string> url;
+    if (!options.monitor) {
+        url = UrlToTest(options, folder);
+        if (!url || url->empty()) {
+            std::fprintf(stderr, "%s: %s\n", programName.c_str(),
+                         LoadString(IDS_URL_EMPTY).c_str());
+            return ExitNoUrl;
+        }
     }
     AnswerBoxesOnStandardError();
     CancelRequest.store(StopNone);
     InstallStopSignalHandlers(!options.quiet);
-    return RunSeries(options, *url, context);
+    const int status = options.monitor ? RunMonitorList(options, folder, context)
+                                       : RunSeries(options, *url, context);
+    if (status == 0 && context.exportFailed && options.exportFailureStatus) {
+        return ExitExportFailed;
+    }
+    return status;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 #include <getopt.h>
@@ -26,6 +27,13 @@ enum : int {
     kInterval,
     kDiscard,
     kNoLatency,
+    kMonitor,
+    kPrometheusTextfile,
+    kPushgateway,
+    kInflux,
+    kAlertBelow,
+    kAlertAfter,
+    kExportFailureStatus,
 };
 
 constexpr const char* kShortOptions = "q";
@@ -45,6 +53,13 @@ constexpr option kLongOptions[] = {
     {"interval", required_argument, nullptr, kInterval},
     {"discard", no_argument, nullptr, kDiscard},
     {"no-latency", no_argument, nullptr, kNoLatency},
+    {"monitor", no_argument, nullptr, kMonitor},
+    {"prometheus-textfile", required_argument, nullptr, kPrometheusTextfile},
+    {"pushgateway", required_argument, nullptr, kPushgateway},
+    {"influx", required_argument, nullptr, kInflux},
+    {"alert-below", required_argument, nullptr, kAlertBelow},
+    {"alert-after", required_argument, nullptr, kAlertAfter},
+    {"export-failure-status", no_argument, nullptr, kExportFailureStatus},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -71,6 +86,15 @@ bool ReadNumber(const char* text, double least, double most, double& number) {
     number = std::strtod(text, &end);
     return text[0] != '\0' && *end == '\0' && errno == 0 && std::isfinite(number) &&
            number >= least && number <= most;
+}
+
+// The servers of the exports: http:// or https:// URLs.
+std::optional<std::string> ServerUrl(const char* text) {
+    const std::string url = text;
+    if (url.starts_with("http://") || url.starts_with("https://")) {
+        return url;
+    }
+    return std::nullopt;
 }
 
 // getopt_long tells what is wrong with the command line on standard error, in the words every
@@ -155,6 +179,14 @@ std::string CheckCombination(const CliOptions& options) {
         return "option '--history' runs no test: '--repeat', '--interval' and '--discard' do "
                "not go with it";
     }
+    const bool exports = options.prometheusTextfile || options.pushgateway || options.influx ||
+                         options.alertBelow || options.alertAfter || options.exportFailureStatus;
+    if (options.history && (options.monitor || exports)) {
+        return "option '--history' runs no test: '--monitor' and the exports do not go with it";
+    }
+    if (options.monitor && options.url) {
+        return "option '--monitor' tests the URLs of the monitor list: no URL goes with it";
+    }
     if (options.intervalGiven && options.repeat == 1) {
         return "option '--interval' needs '--repeat' with more than one test";
     }
@@ -224,6 +256,46 @@ CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             case kNoLatency:
                 options.measureLatency = false;
                 break;
+            case kMonitor:
+                options.monitor = true;
+                break;
+            case kPrometheusTextfile:
+                if (*optarg == '\0') {
+                    result.error = "option '--prometheus-textfile' needs a folder";
+                    return result;
+                }
+                options.prometheusTextfile = optarg;
+                break;
+            case kPushgateway:
+            case kInflux:
+                if (!((option == kInflux ? options.influx : options.pushgateway) =
+                          ServerUrl(optarg))) {
+                    result.error =
+                        std::string("invalid server URL '") + optarg + "' (http:// or https://)";
+                    return result;
+                }
+                break;
+            case kAlertBelow: {
+                double megabits = 0;
+                if (!ReadNumber(optarg, 0, HUGE_VAL, megabits) || megabits <= 0) {
+                    result.error =
+                        std::string("invalid rate '") + optarg + "' (Mbit/s, more than 0)";
+                    return result;
+                }
+                options.alertBelow = megabits;
+                break;
+            }
+            case kAlertAfter:
+                if (!ReadCount(optarg, 1, kMostTests, count)) {
+                    result.error = std::string("invalid number of tests '") + optarg + "' (1 to " +
+                                   std::to_string(kMostTests) + ")";
+                    return result;
+                }
+                options.alertAfter = static_cast<unsigned>(count);
+                break;
+            case kExportFailureStatus:
+                options.exportFailureStatus = true;
+                break;
             default:  // '?': getopt_long has said what is wrong
                 result.error = messages.take();
                 return result;
@@ -243,6 +315,9 @@ CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string HelpText(const std::string& programName) {
     return "Usage: " + programName +
            " [OPTION]... [URL]\n"
+           "  or:  " +
+           programName +
+           " --monitor [OPTION]...\n"
            "  or:  " +
            programName +
            " --history [--json | --csv] [URL]\n"
@@ -270,10 +345,32 @@ std::string HelpText(const std::string& programName) {
            "      --discard        remove the downloaded file after each test\n"
            "      --no-latency     measure no latency: no round trips to the server before\n"
            "                         and during the download\n"
+           "      --monitor        test each URL of the monitor list once, in its order:\n"
+           "                         $XDG_CONFIG_HOME/corvanite/monitor-urls, one per line\n"
            "      --history        print the history of every test instead of testing, newest\n"
            "                         first; with a URL, only that URL's tests\n"
            "      --csv            with --history: print CSV (RFC 4180) instead of a table;\n"
            "                         --json prints one JSON object per line\n"
+           "\n"
+           "Monitoring, after each test (from the history, so across separate runs):\n"
+           "      --prometheus-textfile=DIR  write DIR/corvanite.prom, the last test of every\n"
+           "                         URL for node_exporter's textfile collector\n"
+           "      --pushgateway=URL  push the same metrics to the Prometheus Pushgateway at\n"
+           "                         URL (job corvanite, instance: this host's name)\n"
+           "      --influx=URL     POST the test in InfluxDB line protocol to the write\n"
+           "                         endpoint URL, given whole (1.x: .../write?db=NAME; 2.x:\n"
+           "                         .../api/v2/write?org=ORG&bucket=BUCKET, with the token\n"
+           "                         in the environment variable CORVANITE_INFLUX_TOKEN)\n"
+           "      --alert-below=MBITS  alert when tests of a URL come below MBITS Mbit/s or\n"
+           "                         fail: a desktop notification and a line on standard\n"
+           "                         error; once more when a test is good again\n"
+           "      --alert-after=N  alert only after N such tests in a row (default 1); without\n"
+           "                         --alert-below, failed tests alone count\n"
+           "      --export-failure-status  exit with status 75 when an export could not\n"
+           "                         reach its place and the tests succeeded\n"
+           "An export waits a few seconds at most; one that fails is told on standard error\n"
+           "and leaves the test, its report and its history as they are.\n"
+           "\n"
            "      --help           display this help and exit\n"
            "      --version        output version information and exit\n"
            "\n"

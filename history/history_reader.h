@@ -3,6 +3,7 @@
 // Reading the history, for a window or a printer: every row, or the rows of one URL, newest
 // or oldest first, and the URLs tested. Reads never wait for a writer (the history keeps a
 // write-ahead log), and one pass over 100,000 rows takes a fraction of a second.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +15,12 @@
 class SqliteDatabase;
 
 enum class HistoryOrder { NewestFirst, OldestFirst };
+
+struct OutcomeCount {
+    std::string url;
+    unsigned outcome = 0;
+    std::uint64_t tests = 0;
+};
 
 class HistoryReader {
 public:
@@ -38,6 +45,15 @@ public:
                                  const std::optional<std::string>& url = std::nullopt);
     // The distinct URLs, the most recently tested first.
     std::vector<std::string> urls();
+
+    // For monitoring, which looks at the last tests of each URL, whichever program ran them:
+    // the newest test of every URL, the URLs in order; empty on failure (see problem()).
+    std::vector<HistoryRow> latestOfEachUrl();
+    // How many tests of each URL ended with each outcome, by URL then outcome.
+    std::vector<OutcomeCount> outcomeCounts();
+    // Calls visit with the tests of url (masked as stored), newest first, until it returns
+    // false. False, with problem(), when reading failed.
+    bool walkBack(const std::string& url, const std::function<bool(const HistoryRow&)>& visit);
 
 private:
     // Whether every row's id is greater than those of the rows that started before it. A
