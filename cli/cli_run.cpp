@@ -32,8 +32,8 @@
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"
 #include "frontend/working_folder.h"
-#include "history/utc_time.h"
 #include "history/history_store.h"
+#include "history/utc_time.h"
 #include "platform/message_box.h"
 
 namespace {
