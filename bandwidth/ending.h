@@ -4,6 +4,7 @@
 // puts it in the request's slot before it posts the finished notification, so the window that
 // takes that notification finds it there, and never has to wait for the history.
 #include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ struct TestEnding {
     // The file the test created in the program's folder, whole or in part; empty when it
     // created none.
     std::string destinationPath;
+    // Where the test's block begins in the report; none when it appended none.
+    std::optional<std::uint64_t> reportOffset;
     // Whether the test was added to the history; when not, historyProblem tells the user why
     // and what to do.
     bool recorded = false;

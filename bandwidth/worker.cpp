@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "bandwidth/destination_file.h"
 #include "bandwidth/destination_name.h"
@@ -117,7 +118,6 @@ private:
     std::string serverAddress_;
     std::string cause_;
     std::string destinationPath_;
-    std::optional<std::uint64_t> reportEndBeforeTest_;
 
     std::unique_ptr<CInternetSession> session_;
     std::unique_ptr<CStdioFile, RemoteFileCloser> remote_;
@@ -258,13 +258,11 @@ unsigned TestRun::openLocalFiles() {
     }
     destinationPath_ = destination.path;
 
-    const ReportOpening opening = OpenReport(report_, directory_);
-    reportOpen_ = opening.opened;
-    reportEndBeforeTest_ = opening.endBeforeTest;
-    if (!reportOpen_) {
-        cause_ = opening.cause;
+    if (auto problem = OpenReport(report_, directory_)) {
+        cause_ = std::move(*problem);
         return end(OutcomeReportFailed);
     }
+    reportOpen_ = true;
     notifier_.started(contentLength_);
     report_.begin(typedUrl_);
 
@@ -370,10 +368,11 @@ void TestRun::conclude(unsigned outcome) {
     ending.serverAddress = serverAddress_;
     ending.cause = cause_;
     ending.destinationPath = destinationPath_;
+    ending.reportOffset = report_.blockStart();
 
     // Recorded before the window hears of the end: whoever takes the finished notification
     // finds the test in the history, and never waits for the history itself.
-    RecordTestInHistory(directory_, programName_, reportEndBeforeTest_, ending);
+    RecordTestInHistory(directory_, programName_, ending);
 
     if (endingSlot_) {
         endingSlot_->put(std::move(ending));
