@@ -218,9 +218,8 @@ TEST(TestWorker, ReadFailingMidwayEndsWith100AndAppendsNothing) {
 
     ExpectWellFormedRun(result, OutcomeOpenUrlException);
     EXPECT_EQ(readFile(program.file(kReport)), "kept");
-    const std::string saved = readFile(program.file("f.bin"));
-    EXPECT_LE(saved.size(), 20000u);
-    EXPECT_TRUE(matchesPattern(saved.data(), saved.size()));
+    // A body cut short leaves no file that could pass for the whole one.
+    EXPECT_FALSE(FileExists(program.file("f.bin")));
 }
 
 TEST(TestWorker, LengthPast4GiBReachesTheStartedNotification) {
@@ -237,9 +236,7 @@ TEST(TestWorker, LengthPast4GiBReachesTheStartedNotification) {
     std::uint64_t length = 0;
     ASSERT_TRUE(StartedWith(result, &length));
     EXPECT_EQ(length, fiveGiB);
-    const std::string saved = readFile(program.file("big.bin"));
-    EXPECT_EQ(saved.size(), 5000u);
-    EXPECT_TRUE(matchesPattern(saved.data(), saved.size()));
+    EXPECT_FALSE(FileExists(program.file("big.bin")));
     EXPECT_EQ(FileSize(program.file(kReport)), 0u);
 }
 
