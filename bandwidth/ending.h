@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "bandwidth/latency_figures.h"
 #include "bandwidth/measurement.h"
 
 struct TestEnding {
@@ -20,6 +21,8 @@ struct TestEnding {
     TestMeasurement measurement;
     // The server's address as connected ("192.0.2.7:80"); empty when it is not known.
     std::string serverAddress;
+    // Idle and loaded latency; every figure none when latency was not measured.
+    LatencyFigures latency;
     // For outcomes 100, 106 and 107: why, in words (the HTTP status, the transfer library's
     // text, or the file and the system's reason). Empty otherwise.
     std::string cause;

@@ -46,23 +46,24 @@ std::uint64_t FileSize(HINTERNET file) {
 
 }  // namespace
 
-FtpProbeResult ProbeFtpSize(const std::string& server, INTERNET_PORT port,
-                            const std::string& object, const std::function<bool()>& stopRequested,
-                            std::uint64_t& size) {
+FtpProbeResult ProbeFtpSize(const FtpProbeTarget& target,
+                            const std::function<bool()>& stopRequested, std::uint64_t& size) {
     HINTERNET internet = InternetOpenA("Corvanite", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
                                        INTERNET_FLAG_ASYNC);
     if (internet == nullptr) {
         ApplicationMessageBox("InternetOpen Fails!", MB_OK);
     }
 
-    // The server the download already speaks to, where it listens; no user name and no
-    // password: the login is anonymous.
-    const INTERNET_PORT serverPort = port != 0 ? port : INTERNET_DEFAULT_FTP_PORT;
-    HINTERNET connection =
-        internet == nullptr
-            ? nullptr
-            : InternetConnectA(internet, server.c_str(), serverPort, nullptr, nullptr,
-                               INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
+    // The server the download already speaks to, where it listens, with the account the
+    // download logs in with: a server that refuses anonymous login answers it too.
+    const INTERNET_PORT serverPort = target.port != 0 ? target.port : INTERNET_DEFAULT_FTP_PORT;
+    const bool named = !target.user.empty();
+    HINTERNET connection = internet == nullptr
+                               ? nullptr
+                               : InternetConnectA(internet, target.server.c_str(), serverPort,
+                                                  named ? target.user.c_str() : nullptr,
+                                                  named ? target.password.c_str() : nullptr,
+                                                  INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
     if (connection == nullptr) {
         if (internet == nullptr) {
             SetLastError(ERROR_INVALID_HANDLE);
@@ -79,7 +80,7 @@ FtpProbeResult ProbeFtpSize(const std::string& server, INTERNET_PORT port,
     }
 
     HINTERNET file =
-        FtpOpenFileA(connection, object.c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0);
+        FtpOpenFileA(connection, target.object.c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0);
     size = FileSize(file);
 
     CloseIfOpen(file);

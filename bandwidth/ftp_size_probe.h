@@ -1,7 +1,8 @@
 #pragma once
 
-// Learns the size of a file on an FTP server over a connection of its own: anonymous login,
-// passive mode, on the port the URL names (21 when it names none). A failed connection is
+// Learns the size of a file on an FTP server over a connection of its own: the URL's account
+// (anonymous login when it names none), passive mode, on the port the URL names (21 when it
+// names none). A failed connection is
 // shown to the user in two boxes.
 #include <cstdint>
 #include <functional>
@@ -18,8 +19,15 @@ enum class FtpProbeResult {
     Stopped,        // the stop poll after connecting found a stop request
 };
 
-// port 0 stands for FTP's own, 21. stopRequested is the poll made once the connection stands.
-// Everything the probe opened is closed again when it returns.
-FtpProbeResult ProbeFtpSize(const std::string& server, INTERNET_PORT port,
-                            const std::string& object, const std::function<bool()>& stopRequested,
-                            std::uint64_t& size);
+struct FtpProbeTarget {
+    std::string server;
+    INTERNET_PORT port = 0;  // 0 stands for FTP's own, 21
+    std::string object;
+    std::string user;  // empty: anonymous
+    std::string password;
+};
+
+// stopRequested is the poll made once the connection stands. Everything the probe opened is
+// closed again when it returns.
+FtpProbeResult ProbeFtpSize(const FtpProbeTarget& target,
+                            const std::function<bool()>& stopRequested, std::uint64_t& size);

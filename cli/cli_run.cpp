@@ -134,6 +134,10 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
             result.transfer = *measurement.lastRead - *measurement.firstByte;
         }
         result.resultLine = FormatResultLine(*ending);
+        result.latency = ending->latency;
+        if (std::string line = FormatLatencyLine(*ending); !line.empty()) {
+            result.latencyLine = std::move(line);
+        }
         result.serverAddress = ending->serverAddress;
         if (ending->reportOffset) {
             result.report = ReadReportBlock(reportPath, *ending->reportOffset);
@@ -179,6 +183,7 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
     request.programDirectory = context.directory;
     request.programName = CorvaniteCliName;
     request.allowHttps = true;
+    request.measureLatency = options.measureLatency;
     request.ending = std::make_shared<TestEndingSlot>();
 
     view.connecting(url);

@@ -1,8 +1,11 @@
 #include "history/history_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -30,6 +33,15 @@ HistoryRow RowOf(const SqliteStatement& statement) {
     row.serverAddress = statement.text(9);
     row.program = statement.text(10);
     row.wholeSeconds = statement.integer(11) != 0;
+    row.latencyIdleSeconds = statement.real(12);
+    row.latencyIdleSpreadSeconds = statement.real(13);
+    row.latencyLoadedSeconds = statement.real(14);
+    row.latencyLoaded90Seconds = statement.real(15);
+    row.latencyKernelSeconds = statement.real(16);
+    row.responsivenessRpm = statement.real(17);
+    if (std::string grade = statement.text(18); !grade.empty()) {
+        row.latencyGrade = std::move(grade);
+    }
     return row;
 }
 
@@ -65,8 +77,32 @@ bool HistoryReader::open(const std::string& path) {
         db_.reset();
         return false;
     }
-    if (version < kHistorySchemaVersion) {
+    if (version == 0) {
         db_.reset();  // created, and no test recorded yet
+        return true;
+    }
+    return readColumns();
+}
+
+// A history of an earlier version, which a reader cannot upgrade, lacks the columns added
+// since: they read as NULL.
+bool HistoryReader::readColumns() {
+    std::vector<std::string> present;
+    SqliteStatement columns(*db_, "PRAGMA table_info(tests)");
+    if (columns.prepared() != SQLITE_OK) {
+        return fail(columns.prepared());
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = columns.step()) == SQLITE_ROW) {
+        present.push_back(columns.text(1));
+    }
+    if (rc != SQLITE_DONE) {
+        return fail(rc);
+    }
+    columns_ = kHistoryColumns;
+    for (const HistoryAddedColumn& column : kHistoryAddedColumns) {
+        const bool there = std::find(present.begin(), present.end(), column.name) != present.end();
+        columns_ += std::string(", ") + (there ? column.name : "NULL");
     }
     return true;
 }
@@ -106,8 +142,8 @@ bool HistoryReader::forEach(HistoryOrder order, const std::optional<std::string>
         !url && writtenInStartOrder()
             ? std::string(" ORDER BY id ") + direction
             : std::string(" ORDER BY start_utc ") + direction + ", id " + direction;
-    const std::string sql = std::string("SELECT ") + kHistoryColumns + " FROM tests" +
-                            (url ? " WHERE url = ?1" : "") + orderBy;
+    const std::string sql =
+        "SELECT " + columns_ + " FROM tests" + (url ? " WHERE url = ?1" : "") + orderBy;
     SqliteStatement statement(*db_, sql.c_str());
     if (statement.prepared() != SQLITE_OK) {
         return fail(statement.prepared());

@@ -47,6 +47,9 @@ public:
     // The server's address as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty when
     // the file is closed or has not connected yet.
     std::string ConnectedAddress() const;
+    // A descriptor of the socket the file's data arrives on, the caller's to close; -1 when
+    // the file is closed or has not connected yet.
+    int DuplicateDataSocket() const;
 
     HINTERNET GetInternetHandle() const { return m_hInternet; }
     HINTERNET GetConnectionHandle() const { return m_hConnection; }

@@ -86,3 +86,24 @@ bool SplitUrl(const char* url, DWORD& serviceType, std::string& server, std::str
               INTERNET_PORT& port) {
     return SplitUrlWithFlags(url, serviceType, server, object, port, ICU_BROWSER_MODE);
 }
+
+void SplitUrlCredentials(const char* url, std::string& user, std::string& password) {
+    user.clear();
+    password.clear();
+    if (url == nullptr) {
+        return;
+    }
+    std::string userText(INTERNET_MAX_URL_LENGTH + 1, '\0');
+    std::string passwordText(INTERNET_MAX_URL_LENGTH + 1, '\0');
+    URL_COMPONENTSA components{};
+    components.dwStructSize = sizeof(components);
+    components.lpszUserName = userText.data();
+    components.dwUserNameLength = INTERNET_MAX_URL_LENGTH;
+    components.lpszPassword = passwordText.data();
+    components.dwPasswordLength = INTERNET_MAX_URL_LENGTH;
+    if (InternetCrackUrlA(url, 0, ICU_DECODE, &components) == FALSE) {
+        return;
+    }
+    user.assign(userText.c_str(), components.dwUserNameLength);
+    password.assign(passwordText.c_str(), components.dwPasswordLength);
+}

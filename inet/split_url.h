@@ -13,3 +13,7 @@
 // with ServiceUnknown.
 bool SplitUrl(const char* url, DWORD& serviceType, std::string& server, std::string& object,
               INTERNET_PORT& port);
+
+// The user name and password of the URL's "user:password@" part, percent-decoded as a
+// server is to receive them; both empty when the URL names none (or cannot be split).
+void SplitUrlCredentials(const char* url, std::string& user, std::string& password);

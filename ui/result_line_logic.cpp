@@ -41,7 +41,11 @@ void ResultLineLogic::progress(std::uint64_t blocksRead, Clock::time_point now) 
 
 void ResultLineLogic::testFinished(unsigned outcome, const std::optional<TestEnding>& ending) {
     if (outcome == OutcomeFinished && ending) {
-        settle(State::Result, FormatResultLine(*ending));
+        std::string text = FormatResultLine(*ending);
+        if (const std::string latency = FormatLatencyLine(*ending); !latency.empty()) {
+            text += "\n" + latency;
+        }
+        settle(State::Result, std::move(text));
     } else {
         settle(State::Empty, {});
     }

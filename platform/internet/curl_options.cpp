@@ -46,6 +46,9 @@ void applySessionSettings(CURL* easy, const SessionSettings& settings) {
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    // A proxy's answer to CONNECT ("200 Connection established") is not the server's: the
+    // headers seen are those of the server at the tunnel's end.
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     if (!settings.agent.empty()) {
         curl_easy_setopt(easy, CURLOPT_USERAGENT, settings.agent.c_str());

@@ -59,11 +59,35 @@ BOOL givePeerAddress(HINTERNET handle, void* buffer, DWORD* bufferLength) {
     return giveText(address, buffer, bufferLength);
 }
 
+BOOL giveDataSocket(HINTERNET handle, void* buffer, DWORD* bufferLength) {
+    if (!bufferLength) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    if (!buffer || *bufferLength < sizeof(int)) {
+        *bufferLength = sizeof(int);
+        return fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    const std::shared_ptr<RemoteFile> file = findHandleOf<RemoteFile>(handle);
+    if (!file) {
+        return FALSE;
+    }
+    const int socket = file->duplicateSocket();
+    if (socket < 0) {
+        return fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+    }
+    std::memcpy(buffer, &socket, sizeof socket);
+    *bufferLength = sizeof socket;
+    return TRUE;
+}
+
 }  // namespace
 
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* bufferLength) {
     if (option == INTERNET_OPTION_PEER_ADDRESS) {
         return givePeerAddress(handle, buffer, bufferLength);
+    }
+    if (option == INTERNET_OPTION_DATA_SOCKET) {
+        return giveDataSocket(handle, buffer, bufferLength);
     }
     if (option == INTERNET_OPTION_TRANSFER_ERROR_TEXT) {
         return handle ? fail(ERROR_INTERNET_INCORRECT_HANDLE_TYPE)

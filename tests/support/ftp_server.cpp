@@ -22,6 +22,10 @@ FtpServer::FtpServer(const std::string& rootDir, const FtpServerOptions& options
     if (!options.anonymous) {
         argv.push_back("--no-anonymous");
     }
+    if (options.connectionsPerAddress != 0) {
+        argv.insert(argv.end(),
+                    {"--connections-per-address", std::to_string(options.connectionsPerAddress)});
+    }
     if (options.refuseSize != 0) {
         argv.insert(argv.end(), {"--refuse-size", std::to_string(options.refuseSize)});
     }

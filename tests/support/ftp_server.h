@@ -28,6 +28,8 @@ struct FtpServerOptions {
     int refuseSize = 0;
     std::string user{};  // an account besides anonymous, when not empty
     std::string password{};
+    // More control connections from one address are turned away with "421": 0 for no limit.
+    int connectionsPerAddress = 0;
     int port = 0;  // 0: a free port
     std::string address = "127.0.0.1";
 };

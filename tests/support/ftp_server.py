@@ -22,6 +22,7 @@ def main():
     parser.add_argument("--refuse-size", type=int, choices=(0, 500, 550), default=0)
     parser.add_argument("--user")
     parser.add_argument("--password", default="")
+    parser.add_argument("--connections-per-address", type=int, default=0)
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.DEBUG, format="%(asctime)s %(message)s")
@@ -49,6 +50,7 @@ def main():
         Handler.ftp_SIZE = ftp_SIZE
 
     server = FTPServer((args.address, args.port), Handler)
+    server.max_cons_per_ip = args.connections_per_address
     with open(args.ready_file + ".tmp", "w") as ready:
         ready.write("%d\n" % server.address[1])
     os.rename(args.ready_file + ".tmp", args.ready_file)

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <fstream>
 
+#include <arpa/inet.h>
 #include <net/if.h>
+#include <netinet/in.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -60,6 +62,28 @@ bool enterPrivateNetworkNamespace(std::string* why) {
         }
     }
     return bringLoopbackUp(why);
+}
+
+bool addNamespaceAddress(const std::string& address, std::string* why) {
+    static int aliases = 0;
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return fail(why, "socket");
+    }
+    // Each address an alias of lo of its own, with a host mask: it names this one address.
+    ifreq request{};
+    const std::string alias = "lo:" + std::to_string(++aliases);
+    std::strncpy(request.ifr_name, alias.c_str(), IFNAMSIZ - 1);
+    auto* in = reinterpret_cast<sockaddr_in*>(&request.ifr_addr);
+    in->sin_family = AF_INET;
+    bool ok = ::inet_pton(AF_INET, address.c_str(), &in->sin_addr) == 1 &&
+              ::ioctl(fd, SIOCSIFADDR, &request) == 0;
+    if (ok) {
+        in->sin_addr.s_addr = INADDR_BROADCAST;
+        ok = ::ioctl(fd, SIOCSIFNETMASK, &request) == 0;
+    }
+    ::close(fd);
+    return ok || fail(why, "adding " + address);
 }
 
 }  // namespace testsupport

@@ -17,4 +17,9 @@ namespace testsupport {
 
 bool enterPrivateNetworkNamespace(std::string* why = nullptr);
 
+// Inside that namespace only: gives its loopback device one more IPv4 address (e.g.
+// "10.200.0.1"), which is no loopback address, as a server elsewhere would have; what the
+// program treats differently for loopback (no proxy) then applies as it would out there.
+bool addNamespaceAddress(const std::string& address, std::string* why = nullptr);
+
 }  // namespace testsupport

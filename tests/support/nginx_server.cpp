@@ -14,15 +14,16 @@ namespace testsupport {
 namespace {
 
 std::string config(const std::string& work, const std::string& rootDir, int port, int tlsPort,
-                   const std::string& token) {
-    const std::string tls = tlsPort == 0 ? ""
-                                         : "        listen 127.0.0.1:" + std::to_string(tlsPort) +
-                                               " ssl;\n"
-                                               "        ssl_certificate " +
-                                               work +
-                                               "/cert.pem;\n"
-                                               "        ssl_certificate_key " +
-                                               work + "/key.pem;\n";
+                   const std::string& tlsAddress, const std::string& token) {
+    const std::string tls = tlsPort == 0
+                                ? ""
+                                : "        listen " + tlsAddress + ":" + std::to_string(tlsPort) +
+                                      " ssl;\n"
+                                      "        ssl_certificate " +
+                                      work +
+                                      "/cert.pem;\n"
+                                      "        ssl_certificate_key " +
+                                      work + "/key.pem;\n";
     std::string temp;
     for (const char* kind : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"}) {
         temp += std::string("    ") + kind + "_temp_path " + work + "/" + kind + ";\n";
@@ -56,7 +57,8 @@ std::string config(const std::string& work, const std::string& rootDir, int port
 
 }  // namespace
 
-NginxServer::NginxServer(const std::string& rootDir, const NginxOptions& options) {
+NginxServer::NginxServer(const std::string& rootDir, const NginxOptions& options)
+    : tlsAddress_(options.tlsAddress) {
     const std::string root = std::filesystem::absolute(rootDir).string();
     if (options.tls) {
         makeCertificate();
@@ -75,8 +77,8 @@ NginxServer::~NginxServer() = default;
 void NginxServer::makeCertificate() {
     ChildProcess openssl({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
                           "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
-                          "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
-                          work_.file("key.pem"), "-out", work_.file("cert.pem")},
+                          "/CN=" + tlsAddress_, "-addext", "subjectAltName=IP:" + tlsAddress_,
+                          "-keyout", work_.file("key.pem"), "-out", work_.file("cert.pem")},
                          work_.file("openssl.log"));
     waitUntil([&] { return !openssl.running(); }, std::chrono::seconds(30));
     if (!std::filesystem::exists(work_.file("cert.pem"))) {
@@ -89,7 +91,8 @@ bool NginxServer::start(const std::string& rootDir, bool tls) {
     port_ = freeTcpPort();
     tlsPort_ = tls ? freeTcpPort() : 0;
     const std::string token = std::to_string(std::random_device{}());
-    writeFile(work_.file("nginx.conf"), config(work_.path(), rootDir, port_, tlsPort_, token));
+    writeFile(work_.file("nginx.conf"),
+              config(work_.path(), rootDir, port_, tlsPort_, tlsAddress_, token));
     process_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"/usr/sbin/nginx", "-p", work_.path() + "/", "-c",
                                  work_.file("nginx.conf"), "-e", work_.file("error.log")},
@@ -109,7 +112,7 @@ std::string NginxServer::url(const std::string& path) const {
 }
 
 std::string NginxServer::httpsUrl(const std::string& path) const {
-    return "https://127.0.0.1:" + std::to_string(tlsPort_) + path;
+    return "https://" + tlsAddress_ + ":" + std::to_string(tlsPort_) + path;
 }
 
 }  // namespace testsupport

@@ -27,6 +27,9 @@ class ChildProcess;
 
 struct NginxOptions {
     bool tls = false;
+    // Where HTTPS listens, and the address its certificate names (e.g. one added with
+    // addNamespaceAddress); plain HTTP stays on 127.0.0.1.
+    std::string tlsAddress = "127.0.0.1";
 };
 
 class NginxServer {
@@ -48,6 +51,7 @@ private:
     bool start(const std::string& rootDir, bool tls);
     void makeCertificate();
 
+    std::string tlsAddress_;
     TempDir work_;
     std::unique_ptr<ChildProcess> process_;
     int port_ = 0;
