@@ -10,7 +10,7 @@ void PrepareHistory(const std::string& directory) {
 }
 
 void RecordTestInHistory(const std::string& directory, const std::string& programName,
-                         std::optional<std::uint64_t> reportEndBeforeTest, TestEnding& ending) {
+                         TestEnding& ending) {
     const TestMeasurement& measurement = ending.measurement;
     HistoryRow row;
     row.startUtc = UtcTimestamp(ending.startedAt);
@@ -33,7 +33,7 @@ void RecordTestInHistory(const std::string& directory, const std::string& progra
     row.latencyGrade = latency.grade;
     const HistoryWrite written =
         RecordInHistory(directory + "/" + HistoryFileName, row,
-                        {directory + "/" + TestReport::fileName, reportEndBeforeTest});
+                        {directory + "/" + TestReport::fileName, ending.reportOffset});
     ending.recorded = written.recorded;
     ending.historyProblem = written.problem;
 }

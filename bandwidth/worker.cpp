@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "bandwidth/destination_file.h"
 #include "bandwidth/destination_name.h"
@@ -123,7 +124,6 @@ private:
     std::optional<LatencyProber> prober_;
     std::string cause_;
     std::string destinationPath_;
-    std::optional<std::uint64_t> reportEndBeforeTest_;
 
     std::unique_ptr<CInternetSession> session_;
     std::unique_ptr<CStdioFile, RemoteFileCloser> remote_;
@@ -281,13 +281,11 @@ unsigned TestRun::openLocalFiles() {
     }
     destinationPath_ = destination.path;
 
-    const ReportOpening opening = OpenReport(report_, directory_);
-    reportOpen_ = opening.opened;
-    reportEndBeforeTest_ = opening.endBeforeTest;
-    if (!reportOpen_) {
-        cause_ = opening.cause;
+    if (auto problem = OpenReport(report_, directory_)) {
+        cause_ = std::move(*problem);
         return end(OutcomeReportFailed);
     }
+    reportOpen_ = true;
     notifier_.started(contentLength_);
     report_.begin(typedUrl_);
 
@@ -415,10 +413,11 @@ void TestRun::conclude(unsigned outcome) {
     }
     ending.cause = cause_;
     ending.destinationPath = destinationPath_;
+    ending.reportOffset = report_.blockStart();
 
     // Recorded before the window hears of the end: whoever takes the finished notification
     // finds the test in the history, and never waits for the history itself.
-    RecordTestInHistory(directory_, programName_, reportEndBeforeTest_, ending);
+    RecordTestInHistory(directory_, programName_, ending);
 
     if (endingSlot_) {
         endingSlot_->put(std::move(ending));
@@ -427,7 +426,11 @@ void TestRun::conclude(unsigned outcome) {
 }
 
 void TestRun::release() {
-    destination_.close();
+    // A test that does not finish keeps no file that could pass for a whole download.
+    if (destination_.isOpen()) {
+        destination_.discard();
+        destinationPath_.clear();
+    }
     if (reportOpen_) {
         report_.close();
         reportOpen_ = false;

@@ -83,7 +83,6 @@ bool Print(const std::string& text) {
 struct Run {
     std::optional<TakenMessage> started;
     std::optional<TakenMessage> finished;
-    std::optional<std::uint64_t> reportOffset;
 };
 
 // Takes the worker's notifications until the finished one, drawing the progress as it goes.
@@ -143,8 +142,8 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
             result.latencyLine = std::move(line);
         }
         result.serverAddress = ending->serverAddress;
-        if (run.reportOffset) {
-            result.report = ReadReportBlock(reportPath, *run.reportOffset);
+        if (ending->reportOffset) {
+            result.report = ReadReportBlock(reportPath, *ending->reportOffset);
         }
     }
     return result;
@@ -230,13 +229,7 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
     }
     ProgressView view(stderr, !options.quiet, ::isatty(STDERR_FILENO) != 0);
     Run run;
-    // The worker holds the report's write lock while it posts this, so the report's size now
-    // is where this test's block will begin.
-    CliWindow window([&](UINT message) {
-        if (message == WM_DOWNLOAD_STARTED) {
-            run.reportOffset = FileSizeOf(reportPath);
-        }
-    });
+    CliWindow window;
     TestRequest request;
     request.window = window.handle();
     request.url = url;

@@ -229,9 +229,9 @@ TEST(CancelledTest, CtrlCStopsTheTestAsTheCancelButtonDoes) {
     EXPECT_EQ(exit.status, 2);
     EXPECT_EQ(exit.out, "Downloading is broken by user.\n");
     EXPECT_NE(exit.err.find("Cancelling the test"), std::string::npos) << exit.err;
-    // Nothing is reported for a cancelled test; the partial download stays.
+    // Nothing is reported for a cancelled test, and its partial download is removed.
     EXPECT_EQ(ReadIfThere(folder.file(kReport)), "");
-    EXPECT_TRUE(std::filesystem::exists(folder.file("slow.bin")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("slow.bin")));
 }
 
 TEST(CancelledTest, SigtermStopsTheTestAsLeavingTheProgramDoes) {

@@ -124,6 +124,19 @@ class Handler(socketserver.BaseRequestHandler):
                 time.sleep(int(query.get("delay", "0")) / 1000.0)
                 self.send(pattern(offset, chunk))
                 offset += chunk
+        elif path == "/gated":
+            # `after` bytes, then the rest once the file `gate` exists; a gate that stays shut
+            # for a minute cuts the body short.
+            after = int(query.get("after", "0"))
+            self.head(200, [("Content-Length", str(size)), close])
+            self.send_pattern(after)
+            deadline = time.monotonic() + 60
+            while not os.path.exists(query.get("gate", "")):
+                if time.monotonic() > deadline:
+                    self.reset()
+                    return
+                time.sleep(0.01)
+            self.send_pattern(size - after, after)
         elif path == "/stallheaders":
             self.hold()
         elif path == "/status":
