@@ -19,7 +19,7 @@ struct TestEnding {
     TestMeasurement measurement;
     // The server's address as connected ("192.0.2.7:80"); empty when it is not known.
     std::string serverAddress;
-    // For outcomes 100, 106 and 107: why, in words (the HTTP status, the transfer library's
+    // For outcomes 100, 103, 106 and 107: why, in words (the HTTP status, the transfer library's
     // text, or the file and the system's reason). Empty otherwise.
     std::string cause;
     // The file the test created in the program's folder, whole or in part; empty when it

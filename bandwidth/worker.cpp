@@ -26,6 +26,7 @@
 #include "history/utc_time.h"
 #include "inet/http_file.h"
 #include "inet/internet_exception.h"
+#include "inet/internet_failure_text.h"
 #include "inet/internet_session.h"
 #include "inet/service_type.h"
 #include "inet/split_url.h"
@@ -62,19 +63,19 @@ public:
 
 using MonotonicClock = std::chrono::steady_clock;
 
-// Why an operation failed, in words: the platform's text and, where it has more to say, the
-// transfer library's.
-std::string CauseOf(const CException& e) {
-    std::string cause = e.ErrorText();
+// Why an operation on url failed, in words: for the Internet, what failed against which
+// server and port or proxy; for a local file, the platform's text.
+std::string CauseOf(const CException& e, const std::string& url) {
     const auto* internet = dynamic_cast<const CInternetException*>(&e);
-    if (internet != nullptr && !internet->m_strTransferDetail.empty()) {
-        cause = cause.empty() ? internet->m_strTransferDetail
-                              : cause + " (" + internet->m_strTransferDetail + ")";
+    if (internet == nullptr) {
+        return e.ErrorText();
     }
-    if (cause.empty() && internet != nullptr) {
-        cause = "Internet error " + std::to_string(internet->m_dwError);
-    }
-    return cause;
+    DWORD service = ServiceUnknown;
+    std::string server;
+    std::string object;
+    INTERNET_PORT port = 0;
+    SplitUrl(url.c_str(), service, server, object, port);
+    return InternetFailureText(InternetFailureOf(*internet, server, port));
 }
 
 std::string SystemReason(int error) {
@@ -211,7 +212,7 @@ unsigned TestRun::open() {
         session_ = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
                                                       nullptr, nullptr, 0);
     } catch (CException* e) {
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -220,7 +221,7 @@ unsigned TestRun::open() {
         remote_.reset(session_->OpenRemote(url_.c_str(), 1, kOpenFlags, nullptr, 0));
     } catch (CException* e) {
         // A CInternetException, or a CFileException for a local file that cannot be opened.
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -261,7 +262,8 @@ unsigned TestRun::learnLength() {
             status != kHttpOk) {
             char reason[256] = "";
             DWORD reasonSize = sizeof reason;
-            cause_ = "the server answered with HTTP status " + std::to_string(status);
+            cause_ = server_ + " port " + std::to_string(port_) + " answered with HTTP status " +
+                     std::to_string(status);
             if (http->QueryHeader(HTTP_QUERY_STATUS_TEXT, reason, &reasonSize) && reason[0]) {
                 cause_ += std::string(" ") + reason;
             }
@@ -278,7 +280,7 @@ unsigned TestRun::learnLength() {
         FtpProbeTarget target{server_, port_, object_, {}, {}};
         SplitUrlCredentials(url_.c_str(), target.user, target.password);
         const FtpProbeResult probe = ProbeFtpSize(
-            target, [this] { return stopRequested(3); }, contentLength_);
+            target, [this] { return stopRequested(3); }, contentLength_, cause_);
         if (probe == FtpProbeResult::ConnectFailed) {
             return end(OutcomeFtpProbeFailed);
         }
@@ -378,7 +380,7 @@ unsigned TestRun::download() {
         }
     } catch (CException* e) {
         measurement_.lastRead = sinceOpenAsked();
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }

@@ -27,6 +27,7 @@
 #include "cli/stop_signals.h"
 #include "cli/version_text.h"
 #include "frontend/built_in_urls.h"
+#include "frontend/failure_cause.h"
 #include "frontend/outcome_table.h"
 #include "frontend/result_line.h"
 #include "frontend/string_table.h"
@@ -123,9 +124,7 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
     if (run.started) {
         result.startTime = Iso8601Local(run.started->postedAtWallClock);
     }
-    if (ending) {
-        result.cause = ending->cause;
-    }
+    result.cause = FailureCauseText(result.outcome, ending ? ending->cause : std::string());
     if (result.outcome == OutcomeFinished && run.started && ending) {
         const TestMeasurement& measurement = ending->measurement;
         result.bytes = measurement.bytes;
@@ -144,10 +143,7 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
 }
 
 void PrintCause(const std::string& programName, const TestResult& result) {
-    const bool told = result.outcome == OutcomeOpenUrlException ||
-                      result.outcome == OutcomeDestinationFailed ||
-                      result.outcome == OutcomeReportFailed;
-    if (told && !result.cause.empty()) {
+    if (!result.cause.empty()) {
         std::fprintf(stderr, "%s: %s\n", programName.c_str(), result.cause.c_str());
         std::fflush(stderr);
     }

@@ -8,7 +8,7 @@
 //    "start_time":"2026-12-08T17:05:09.123+01:00","report":"Internet Band Width..."}
 // "seconds" is the total time, over which the rates are taken. Figures that a test did not
 // produce (all of them but the start time for a test that did not finish) are null; "cause"
-// says why for outcomes 100, 106 and 107.
+// says why a failed test failed, in words.
 #include <string>
 
 struct TestResult;

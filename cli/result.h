@@ -24,7 +24,7 @@ struct TestResult {
     // The line the dialog shows for the same test (frontend/result_line.h).
     std::optional<std::string> resultLine;
     std::string serverAddress;  // as connected; empty when not known
-    // Why the URL could not be opened or a file not made (outcomes 100, 106, 107).
+    // Why a failed test failed, in words (frontend/failure_cause.h); empty for any other.
     std::string cause;
 };
 

@@ -100,6 +100,12 @@ constexpr DWORD INTERNET_OPTION_PEER_ADDRESS = 0x43560001;
 // transfer ("Could not resolve host: nosuch.invalid"), NUL-terminated; empty when the last
 // transfer did not fail. Each new transfer clears it.
 constexpr DWORD INTERNET_OPTION_TRANSFER_ERROR_TEXT = 0x43560002;
+// With a null handle, of the same transfer: the system's reason its connection failed (an
+// errno value, DWORD, 0 for none); the proxy it went through ("host:port", NUL-terminated,
+// empty when it went direct); the proxy's HTTP status refusing it a tunnel (DWORD, 0 for none).
+constexpr DWORD INTERNET_OPTION_TRANSFER_SYSTEM_ERROR = 0x43560003;
+constexpr DWORD INTERNET_OPTION_TRANSFER_PROXY = 0x43560004;
+constexpr DWORD INTERNET_OPTION_TRANSFER_PROXY_STATUS = 0x43560005;
 
 // Handle types reported for INTERNET_OPTION_HANDLE_TYPE.
 constexpr DWORD INTERNET_HANDLE_TYPE_INTERNET = 1;
