@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include <QDialog>
 
@@ -12,6 +13,37 @@
 #include "platform/message_box.h"
 #include "services/app_services.h"
 #include "services/executable_path.h"
+
+namespace {
+
+constexpr const char* HelpFailed = "Failed to launch help.";
+
+// Tries each page in turn; only a page that is not there sends it on to the next one, and one
+// that is there but that nothing could open is named, so that it can be opened by hand.
+void OpenHelpPage(std::vector<std::string> pages) {
+    if (pages.empty()) {
+        ApplicationMessageBox(HelpFailed, MB_OK);
+        return;
+    }
+    const std::string page = pages.front();
+    pages.erase(pages.begin());
+    ShellOpenAndReport(nullptr, page.c_str(),
+                       [page, rest = std::move(pages)](std::intptr_t result) {
+                           if (result > 32)
+                               return;
+                           if (result == SE_ERR_FNF) {
+                               OpenHelpPage(rest);
+                               return;
+                           }
+                           ApplicationMessageBox(std::string(HelpFailed) + "\n" + page +
+                                                     "\nOpen it in a web browser, or choose a "
+                                                     "default web browser in your desktop's "
+                                                     "settings.",
+                                                 MB_OK);
+                       });
+}
+
+}  // namespace
 
 TestApp::TestApp(DialogFactory makeDialog) : makeDialog_(std::move(makeDialog)) {}
 
@@ -45,14 +77,5 @@ bool TestApp::startUp() {
 }
 
 void TestApp::help() const {
-    for (const std::string* page : {&helpFilePath_, &installedHelpFilePath_}) {
-        const std::intptr_t result =
-            ShellExecuteA(0, "open", page->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-        if (result > 32)
-            return;
-        // Only a page that is not there sends us on to the next place.
-        if (result != SE_ERR_FNF)
-            break;
-    }
-    ApplicationMessageBox("Failed to launch help.", MB_OK);
+    OpenHelpPage({helpFilePath_, installedHelpFilePath_});
 }

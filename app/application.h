@@ -29,8 +29,8 @@ public:
     bool startUp();
 
     // The Help command: the help page opened in the desktop's browser, the one beside the
-    // executable first, else the installed one; "Failed to launch help." when neither is there
-    // or nothing could open it.
+    // executable first, else the installed one; "Failed to launch help." when neither is there,
+    // with the page's path when nothing could open it (told once the opener has said so).
     void help() const;
 
     const std::string& helpFilePath() const { return helpFilePath_; }

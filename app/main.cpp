@@ -7,7 +7,7 @@
 
 #include "app/application.h"
 #include "app/display_environment.h"
-#include "bandwidth/worker.h"
+#include "bandwidth/running_workers.h"
 #include "platform/desktop/qt_message_box.h"
 #include "platform/module_path.h"
 #include "services/app_services.h"

@@ -20,6 +20,10 @@ struct TestRequest {
     // https:// URLs are tested like http:// ones; otherwise they end with
     // OutcomeUnsupportedService as every scheme but http and ftp does.
     bool allowHttps = false;
+    // How many connections share the download.
+    int connections = 1;
+    // Whether latency is measured before and during the download.
+    bool measureLatency = true;
     // Where the worker leaves the test's ending before its finished notification; may be null.
     std::shared_ptr<TestEndingSlot> ending{};
 };

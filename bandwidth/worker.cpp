@@ -2,31 +2,26 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <cstring>
 #include <ctime>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
-#include <sys/stat.h>
-
 #include "bandwidth/destination_file.h"
+#include "bandwidth/destination_name.h"
 #include "bandwidth/ending.h"
+#include "bandwidth/failure_cause.h"
 #include "bandwidth/ftp_size_probe.h"
-#include "bandwidth/program_files.h"
+#include "bandwidth/history_recording.h"
 #include "bandwidth/report.h"
+#include "bandwidth/report_opening.h"
 #include "bandwidth/request.h"
+#include "bandwidth/running_workers.h"
 #include "bandwidth/worker_hooks_internal.h"
 #include "bandwidth/worker_notifier.h"
 #include "framework/exception.h"
-#include "history/history_store.h"
-#include "history/utc_time.h"
 #include "inet/http_file.h"
-#include "inet/internet_exception.h"
-#include "inet/internet_failure_text.h"
 #include "inet/internet_session.h"
 #include "inet/service_type.h"
 #include "inet/split_url.h"
@@ -41,49 +36,7 @@ constexpr UINT kBlockSize = 1024;
 // server's error page, a part of the file, no content) is not what was asked for.
 constexpr DWORD kHttpOk = 200;
 
-// Workers still running, so that the program can let the last one close its report.
-std::mutex runningMutex;
-std::condition_variable runningChanged;
-int runningWorkers = 0;
-
-class RunningWorker {
-public:
-    RunningWorker() {
-        std::lock_guard lock(runningMutex);
-        ++runningWorkers;
-    }
-    ~RunningWorker() {
-        std::lock_guard lock(runningMutex);
-        --runningWorkers;
-        runningChanged.notify_all();
-    }
-    RunningWorker(const RunningWorker&) = delete;
-    RunningWorker& operator=(const RunningWorker&) = delete;
-};
-
 using MonotonicClock = std::chrono::steady_clock;
-
-// Why an operation on url failed, in words: for the Internet, what failed against which
-// server and port or proxy; for a local file, the platform's text.
-std::string CauseOf(const CException& e, const std::string& url) {
-    const auto* internet = dynamic_cast<const CInternetException*>(&e);
-    if (internet == nullptr) {
-        return e.ErrorText();
-    }
-    DWORD service = ServiceUnknown;
-    std::string server;
-    std::string object;
-    INTERNET_PORT port = 0;
-    SplitUrl(url.c_str(), service, server, object, port);
-    return InternetFailureText(InternetFailureOf(*internet, server, port));
-}
-
-std::string SystemReason(int error) {
-    if (error == EWOULDBLOCK || error == EAGAIN) {
-        return "another test or program is writing it";
-    }
-    return error != 0 ? std::strerror(error) : "unknown reason";
-}
 
 struct RemoteFileCloser {
     void operator()(CStdioFile* file) const {
@@ -204,8 +157,7 @@ unsigned TestRun::run() {
 unsigned TestRun::open() {
     // A history made now, before the clock starts, leaves the end of the test only its row to
     // add; the report then holds no block of this test yet.
-    CreateHistory(directory_ + "/" + HistoryFileName,
-                  {directory_ + "/" + TestReport::fileName, {}});
+    PrepareHistory(directory_);
     startedAt_ = std::chrono::system_clock::now();
     openAsked_ = MonotonicClock::now();
     try {
@@ -298,41 +250,22 @@ unsigned TestRun::learnLength() {
 }
 
 unsigned TestRun::openLocalFiles() {
-    const std::string::size_type slash = url_.rfind('/');
-    const std::string name = slash == std::string::npos ? url_ : url_.substr(slash + 1);
-    if (name.find('.') == std::string::npos) {
-        return end(OutcomeNoFileName);
+    const DestinationName destination = DestinationOf(url_, directory_);
+    if (destination.outcome != OutcomeFinished) {
+        cause_ = destination.cause;
+        return end(destination.outcome);
     }
-    // The name comes from the URL: it must not climb out of the program's directory, nor
-    // name one of the program's own files, which creating the destination would empty.
-    const std::string destination = directory_ + "/" + name;
-    if (name == "." || name == "..") {
-        cause_ = "the URL's last segment \"" + name + "\" names no file";
+    if (!destination_.open(destination.path)) {
+        cause_ = "cannot create " + destination.path + ": " + SystemReason(errno);
         return end(OutcomeDestinationFailed);
     }
-    if (IsProgramFileName(name)) {
-        cause_ = "the URL's last segment \"" + name +
-                 "\" is the name of one of the program's own "
-                 "files, which the download would overwrite";
-        return end(OutcomeDestinationFailed);
-    }
-    if (!destination_.open(destination)) {
-        cause_ = "cannot create " + destination + ": " + SystemReason(errno);
-        return end(OutcomeDestinationFailed);
-    }
-    destinationPath_ = destination;
+    destinationPath_ = destination.path;
 
-    reportOpen_ = report_.open(directory_);
-    if (reportOpen_) {
-        // Held by this test from now on: where its block will begin.
-        struct stat status {};
-        if (::stat((directory_ + "/" + TestReport::fileName).c_str(), &status) == 0) {
-            reportEndBeforeTest_ = static_cast<std::uint64_t>(status.st_size);
-        }
-    }
+    const ReportOpening opening = OpenReport(report_, directory_);
+    reportOpen_ = opening.opened;
+    reportEndBeforeTest_ = opening.endBeforeTest;
     if (!reportOpen_) {
-        cause_ =
-            "cannot open " + directory_ + "/" + TestReport::fileName + ": " + SystemReason(errno);
+        cause_ = opening.cause;
         return end(OutcomeReportFailed);
     }
     notifier_.started(contentLength_);
@@ -443,22 +376,7 @@ void TestRun::conclude(unsigned outcome) {
 
     // Recorded before the window hears of the end: whoever takes the finished notification
     // finds the test in the history, and never waits for the history itself.
-    HistoryRow row;
-    row.startUtc = UtcTimestamp(startedAt_);
-    row.url = url_;
-    row.outcome = outcome;
-    row.bytes = measurement_.bytes;
-    row.firstByteSeconds = TimeToFirstByteSeconds(measurement_);
-    row.transferSeconds = TransferSeconds(measurement_);
-    row.totalSeconds = TotalSeconds(measurement_);
-    row.megabitsPerSecond = RateMegabitsPerSecond(measurement_);
-    row.serverAddress = serverAddress_;
-    row.program = programName_;
-    const HistoryWrite written =
-        RecordInHistory(directory_ + "/" + HistoryFileName, row,
-                        {directory_ + "/" + TestReport::fileName, reportEndBeforeTest_});
-    ending.recorded = written.recorded;
-    ending.historyProblem = written.problem;
+    RecordTestInHistory(directory_, programName_, reportEndBeforeTest_, ending);
 
     if (endingSlot_) {
         endingSlot_->put(std::move(ending));
@@ -481,9 +399,4 @@ unsigned TestWorker(const TestRequest* request) {
     RunningWorker running;
     TestRun run(*request);
     return run.run();
-}
-
-bool WaitForTestWorkers(std::chrono::milliseconds limit) {
-    std::unique_lock lock(runningMutex);
-    return runningChanged.wait_for(lock, limit, [] { return runningWorkers == 0; });
 }

@@ -11,7 +11,7 @@ packages=(
   nginx-light openssl python3 python3-pyftpdlib curl tinyproxy
   iproute2 util-linux procps
   desktop-file-utils appstream
-  xdg-utils xvfb x11-utils
+  xdg-utils xvfb x11-utils openbox xdotool
   dpkg-dev fakeroot file lintian passwd bash-completion
 )
 

@@ -5,8 +5,11 @@
 #include <optional>
 #include <string>
 
+#include <QActionGroup>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,6 +31,7 @@
 #include "services/app_services.h"
 #include "ui/about_dialog.h"
 #include "ui/app_icon.h"
+#include "ui/dialog_settings.h"
 #include "ui/dialog_units.h"
 #include "ui/resource_ids.h"
 #include "ui/result_line_label.h"
@@ -95,7 +99,8 @@ TestDialog::TestDialog(Options options, QWidget* parent)
       logic_(CancelRequest),
       startWorker_(options.startWorker ? std::move(options.startWorker)
                                        : WorkerStarter(StartDetachedTestWorker)),
-      programDirectory_(std::move(options.programDirectory)) {
+      programDirectory_(std::move(options.programDirectory)),
+      settings_(LoadDialogSettings()) {
     setWindowTitle(QStringLiteral("Corvanite Test"));
     setFont(DialogUnits::dialogFont());
     createControls();
@@ -160,7 +165,8 @@ void TestDialog::createControls() {
                           IDC_VIEW_REPORT, units, QRect(88, 167, 50, 14));
     cancel_ = Control(new QPushButton(QStringLiteral("Cancel"), this), "cancel", IDC_CANCEL_TEST,
                       units, QRect(180, 167, 50, 14));
-    // Not a control of the template: no id, no tab stop, never in the way of one.
+    // Not a control of the template: no id; a tab stop after the URL box only while it shows
+    // a result that opens the Results window.
     result_ = new ResultLineLabel(this);
     result_->setObjectName(QStringLiteral("result"));
     result_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -172,8 +178,13 @@ void TestDialog::createControls() {
 
     setTabOrder(close_, test_);
     setTabOrder(test_, url_);
-    setTabOrder(url_, viewReport_);
+    // The tab order leaves out a widget that takes no focus: the line is placed in it as one
+    // that does, and takes the focus only once it shows a result.
+    result_->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(url_, result_);
+    setTabOrder(result_, viewReport_);
     setTabOrder(viewReport_, cancel_);
+    result_->setFocusPolicy(Qt::NoFocus);
     // The first tab stop takes the focus, as the window system would give it.
     close_->setFocus();
 
@@ -201,6 +212,8 @@ void TestDialog::createWindowMenu() {
     add(QStringLiteral("Ma&ximize"), SC_MAXIMIZE, false);
     windowMenu_->addSeparator();
     add(QStringLiteral("&Close\tAlt+F4"), SC_CLOSE, true);
+    windowMenu_->addSeparator();
+    addSettingsItems();
     // Results comes just before the About item, which keeps its place at the end.
     windowMenu_->addSeparator();
     add(QStringLiteral("&Results..."), IDM_RESULTS, true)->setObjectName(QStringLiteral("results"));
@@ -208,6 +221,46 @@ void TestDialog::createWindowMenu() {
     if (!about.isEmpty()) {
         windowMenu_->addSeparator();
         add(about, IDM_ABOUTBOX, true);
+    }
+}
+
+void TestDialog::addSettingsItems() {
+    QMenu* connections = windowMenu_->addMenu(QStringLiteral("Conn&ections"));
+    connections->setObjectName(QStringLiteral("connections"));
+    auto* choices = new QActionGroup(connections);
+    for (const int count : ConnectionChoices) {
+        QAction* choice = connections->addAction(QStringLiteral("&%1").arg(count));
+        choice->setObjectName(QString::number(count));
+        choice->setData(count);
+        choice->setCheckable(true);
+        choice->setChecked(count == settings_.connections);
+        choices->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, count] {
+            settings_.connections = count;
+            saveSettings();
+        });
+    }
+    const auto addCheck = [this](const QString& text, const char* name,
+                                 bool DialogSettings::*field) {
+        QAction* item = windowMenu_->addAction(text);
+        item->setObjectName(QString::fromLatin1(name));
+        item->setCheckable(true);
+        item->setChecked(settings_.*field);
+        connect(item, &QAction::toggled, this, [this, field](bool on) {
+            settings_.*field = on;
+            saveSettings();
+        });
+    };
+    addCheck(QStringLiteral("Test &https URLs too"), "testHttps", &DialogSettings::testHttps);
+    addCheck(QStringLiteral("Measure &latency"), "measureLatency", &DialogSettings::measureLatency);
+}
+
+void TestDialog::saveSettings() {
+    if (!SaveDialogSettings(settings_)) {
+        ApplicationMessageBox("Your choice could not be saved in " + DialogSettingsPath() +
+                                  ".\nIt holds until Corvanite ends. To keep it, make sure that "
+                                  "you may write that file and its folder.",
+                              MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
@@ -265,6 +318,7 @@ void TestDialog::startTest() {
     Request.url = url;
     Request.programDirectory = programDirectory_;
     Request.programName = ApplicationName();
+    ApplyDialogSettings(settings_, Request);
     // A slot of this test's own: the worker leaves the measurement and the history's word
     // there before its finished notification.
     Request.ending = std::make_shared<TestEndingSlot>();
@@ -286,13 +340,13 @@ void TestDialog::confirmCancel() {
 
 void TestDialog::openReport() {
     const std::string report = programDirectory_ + "/" + ReportFileName;
-    const std::intptr_t result =
-        ShellExecuteA(messageWindow_, "open", report.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     // No report yet shows nothing; a report that no program could open is named, so that
     // the user can open it by hand.
-    if (result == SE_ERR_NOASSOC) {
-        ApplicationMessageBox(NoViewerText(report), MB_OK);
-    }
+    ShellOpenAndReport(this, report.c_str(), [report](std::intptr_t result) {
+        if (result == SE_ERR_NOASSOC) {
+            ApplicationMessageBox(NoViewerText(report), MB_OK);
+        }
+    });
 }
 
 void TestDialog::setVisible(bool visible) {
@@ -424,6 +478,25 @@ void TestDialog::mouseDoubleClickEvent(QMouseEvent* event) {
         systemCommand(IDM_ABOUTBOX);
     }
     QDialog::mouseDoubleClickEvent(event);
+}
+
+void TestDialog::keyPressEvent(QKeyEvent* event) {
+    // Shift+F10 asks for the menu as the menu key does, which the window system already turns
+    // into a request of its own. The control with the focus answers it first (the URL box with
+    // its editing menu); the others leave it to the dialog.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QWidget* target = focusWidget() != nullptr ? focusWidget() : this;
+        QPoint at = target->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        if (!target->rect().contains(at)) {
+            at = target->rect().center();
+        }
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at),
+                                  event->modifiers());
+        QCoreApplication::sendEvent(target, &request);
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TestDialog::contextMenuEvent(QContextMenuEvent* event) {

@@ -10,6 +10,7 @@
 
 #include "frontend/history_notice.h"
 #include "platform/win_types.h"
+#include "ui/dialog_settings.h"
 #include "ui/main_dialog_logic.h"
 #include "ui/result_line_logic.h"
 #include "ui/worker_starter.h"
@@ -45,7 +46,7 @@ public:
     HWND messageWindow() const { return messageWindow_; }
     const std::string& programDirectory() const { return programDirectory_; }
     bool idle() const { return logic_.idle(); }
-    // The dialog's window menu, shown on the right mouse button.
+    // The dialog's window menu, shown on the right mouse button, Shift+F10 and the menu key.
     QMenu* windowMenu() const { return windowMenu_; }
     // The Results window once it has been opened; none before.
     ResultsWindow* resultsWindow() const { return results_.get(); }
@@ -61,11 +62,15 @@ public slots:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void createControls();
     void createWindowMenu();
+    // Connections, https and latency: check items that keep the user's choice.
+    void addSettingsItems();
+    void saveSettings();
     void loadUrlList();
     void showControls();
 
@@ -83,6 +88,7 @@ private:
     bool folderProblemTold_ = false;
     WorkerStarter startWorker_;
     std::string programDirectory_;
+    DialogSettings settings_;
     std::vector<std::string> urlListFiles_;
     std::unique_ptr<QtMessageTarget> messages_;
     HWND messageWindow_ = 0;

@@ -1,5 +1,7 @@
 #include "ui/result_line_label.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 ResultLineLabel::ResultLineLabel(QWidget* parent) : QLabel(parent) {
@@ -17,10 +19,57 @@ void ResultLineLabel::setClickable(bool clickable) {
     if (clickable) {
         setCursor(Qt::PointingHandCursor);
         setToolTip(QStringLiteral("Show every result"));
+        setFocusPolicy(Qt::StrongFocus);
     } else {
         unsetCursor();
         setToolTip(QString());
+        // The focus moves on to the next tab stop rather than stay on a line that does nothing.
+        if (hasFocus()) {
+            focusNextChild();
+        }
+        setFocusPolicy(Qt::NoFocus);
+        hovered_ = false;
     }
+    showAsLink();
+}
+
+void ResultLineLabel::showAsLink() {
+    QFont underlined = font();
+    underlined.setUnderline(clickable_ && (hovered_ || hasFocus()));
+    setFont(underlined);
+}
+
+void ResultLineLabel::keyPressEvent(QKeyEvent* event) {
+    const bool activate = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+                          event->key() == Qt::Key_Space;
+    if (!clickable_ || !activate || event->modifiers() & ~Qt::KeypadModifier) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit clicked();
+}
+
+void ResultLineLabel::enterEvent(QEnterEvent* event) {
+    hovered_ = true;
+    showAsLink();
+    QLabel::enterEvent(event);
+}
+
+void ResultLineLabel::leaveEvent(QEvent* event) {
+    hovered_ = false;
+    showAsLink();
+    QLabel::leaveEvent(event);
+}
+
+void ResultLineLabel::focusInEvent(QFocusEvent* event) {
+    showAsLink();
+    QLabel::focusInEvent(event);
+}
+
+void ResultLineLabel::focusOutEvent(QFocusEvent* event) {
+    showAsLink();
+    QLabel::focusOutEvent(event);
 }
 
 void ResultLineLabel::mousePressEvent(QMouseEvent* event) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// The line under the progress bar. Showing a result, a click on it asks for the Results window;
-// otherwise it lets the mouse through to the dialog, as the dialog's other texts do, so that a
-// double-click there still opens the About box.
+// The line under the progress bar. Showing a result, it is a link to the Results window: a
+// pointer and an underline under the mouse, a tab stop whose Enter or Space opens the window,
+// as a click does. Otherwise it lets the mouse through to the dialog, as the dialog's other
+// texts do, so that a double-click there still opens the About box, and the Tab key passes it.
 #include <QLabel>
 
 class ResultLineLabel final : public QLabel {
@@ -23,8 +24,17 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // Underlined while it is a link under the mouse or with the focus.
+    void showAsLink();
+
     bool clickable_ = false;
     bool pressed_ = false;
+    bool hovered_ = false;
 };

@@ -11,14 +11,18 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFileDialog>
+#include <QGraphicsLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTableView>
 #include <QToolTip>
 #include <QValueAxis>
@@ -33,6 +37,7 @@
 #include "ui/history_snapshot.h"
 #include "ui/history_table_model.h"
 #include "ui/start_time.h"
+#include "ui/window_placement.h"
 
 namespace {
 
@@ -42,6 +47,9 @@ constexpr int ChartBuckets = 300;
 // A line of more points than this is drawn without its point markers, which would only blot it.
 constexpr qsizetype MarkerLimit = 200;
 constexpr const char* CsvFileName = "BandWidth_History.csv";
+// The axes never have more ticks than these, nor labels closer than half a label apart.
+constexpr int MostTimeTicks = 6;
+constexpr int MostRateTicks = 5;
 
 QString Text(const std::string& text) {
     return QString::fromLocal8Bit(text);
@@ -70,6 +78,31 @@ QString TimeFormat(double spanMilliseconds) {
     return QStringLiteral("yyyy-MM-dd");
 }
 
+// As many ticks as labels of the format fit across the plot, from two to MostTimeTicks.
+int TimeTickCount(const QDateTimeAxis& axis, qreal plotWidth) {
+    const QFontMetrics metrics(axis.labelsFont());
+    const QString widest =
+        QDateTime(QDate(2088, 12, 28), QTime(18, 58, 58)).toString(axis.format());
+    const qreal perLabel = metrics.horizontalAdvance(widest) * 1.5;
+    const int fitting = perLabel > 0 ? static_cast<int>(plotWidth / perLabel) + 1 : MostTimeTicks;
+    return std::clamp(fitting, 2, MostTimeTicks);
+}
+
+// As many ticks as lines of labels fit up the plot, from two to MostRateTicks.
+int RateTickCount(const QValueAxis& axis, qreal plotHeight) {
+    const qreal perLabel = QFontMetrics(axis.labelsFont()).height() * 1.5;
+    const int fitting = perLabel > 0 ? static_cast<int>(plotHeight / perLabel) + 1 : MostRateTicks;
+    return std::clamp(fitting, 2, MostRateTicks);
+}
+
+// The rate axis from 0 to a round number above top, its labels as plain as its ticks allow.
+void SetRateScale(QValueAxis& axis, double top, int ticks) {
+    axis.setTickCount(ticks);
+    axis.setRange(0, top > 0 ? top * 1.1 : 1);
+    axis.applyNiceNumbers();
+    axis.setLabelFormat(RateLabelFormat(axis.max(), axis.tickCount()));
+}
+
 }  // namespace
 
 ResultsWindow::ResultsWindow(std::string historyPath, std::string exportFolder, QWidget* parent)
@@ -85,7 +118,9 @@ ResultsWindow::ResultsWindow(std::string historyPath, std::string exportFolder, 
     urlFilter_ = new QComboBox(this);
     urlFilter_->setObjectName(QStringLiteral("urlFilter"));
     urlFilter_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    urlFilter_->setMinimumContentsLength(48);
+    // Wide enough for a host and a file name; longer URLs are there in full when the window
+    // is wider, and a small screen still takes the window.
+    urlFilter_->setMinimumContentsLength(24);
     urlFilter_->addItem(QStringLiteral("All URLs"));
     filterLabel->setBuddy(urlFilter_);
     refresh_ = new QPushButton(QStringLiteral("&Refresh"), this);
@@ -96,6 +131,8 @@ ResultsWindow::ResultsWindow(std::string historyPath, std::string exportFolder, 
     chartView_->setRenderHint(QPainter::Antialiasing);
     // Dragging across the chart zooms into that span of time; the right button zooms out.
     chartView_->setRubberBand(QChartView::HorizontalRubberBand);
+    // The smallest chart whose axes still read: a few times, a few rates, and the legend.
+    chartView_->setMinimumSize(DialogUnits(font()).size(200, 100));
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("message"));
     message_->setTextFormat(Qt::PlainText);
@@ -143,6 +180,9 @@ ResultsWindow::ResultsWindow(std::string historyPath, std::string exportFolder, 
     exported_->setObjectName(QStringLiteral("exported"));
     exported_->setTextFormat(Qt::PlainText);
     exported_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path is cut off at the window's edge rather than pushing the window past the
+    // screen's; the whole line is in its tooltip.
+    exported_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     export_ = new QPushButton(QStringLiteral("&Export CSV..."), this);
     export_->setObjectName(QStringLiteral("exportCsv"));
 
@@ -165,7 +205,8 @@ ResultsWindow::ResultsWindow(std::string historyPath, std::string exportFolder, 
     new QShortcut(QKeySequence::Refresh, this, this, &ResultsWindow::refresh);
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 
-    resize(DialogUnits(font()).size(520, 380));
+    preferredSize_ = DialogUnits(font()).size(520, 380);
+    resize(preferredSize_);
 }
 
 ResultsWindow::~ResultsWindow() {
@@ -182,6 +223,9 @@ void ResultsWindow::setSaveFileChooser(SaveFileChooser chooser) {
 
 void ResultsWindow::open() {
     if (!isVisible()) {
+        if (!placed_) {
+            placeOnScreen();
+        }
         refresh();
         show();
     }
@@ -190,6 +234,24 @@ void ResultsWindow::open() {
     }
     raise();
     activateWindow();
+}
+
+void ResultsWindow::placeOnScreen() {
+    placed_ = true;
+    // The screen the user is working on, where the test dialog just took the click or key.
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen == nullptr) {
+        return;
+    }
+    const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth) * 4;
+    const QSize frame(2 * border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * border);
+    const QRect place =
+        PlaceInside(preferredSize_, minimumSizeHint(), screen->availableGeometry(), frame);
+    resize(place.size());
+    move(place.topLeft());
 }
 
 void ResultsWindow::refresh() {
@@ -215,6 +277,9 @@ void ResultsWindow::startReading() {
 
 void ResultsWindow::showSnapshot(HistorySnapshot snapshot) {
     reader_.join();
+    // What was said of the rows before no longer holds for those read now.
+    view_.viewChanged();
+    showStatus();
     chartView_->chart()->setTitle(QString());
     if (!snapshot.readable) {
         rows_ = std::move(snapshot.rows);
@@ -274,7 +339,8 @@ void ResultsWindow::filterChanged() {
     }
     tableModel_->setUrlFilter(std::move(url));
     note_->setVisible(tableModel_->wholeSecondsInView());
-    exported_->clear();
+    view_.viewChanged();
+    showStatus();
     drawChart();
 }
 
@@ -307,27 +373,38 @@ void ResultsWindow::drawChart() {
     // A new chart, filled before it is shown: lines added to a chart on screen lay out every
     // line again each time, which for many lines takes longer than all the rest.
     auto* chart = new QChart;
+    // The window's own margins are enough: all the room inside goes to the plot and its labels.
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->legend()->setShowToolTips(true);
     auto* time = new QDateTimeAxis;
     time->setTitleText(QStringLiteral("Start of the test"));
-    time->setTickCount(6);
     auto* rate = new QValueAxis;
-    rate->setTitleText(QStringLiteral("Mbit/s"));
-    rate->setLabelFormat(QStringLiteral("%.4g"));
+    rate->setTitleText(QStringLiteral("Download rate (Mbit/s)"));
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(rate, Qt::AlignLeft);
     // A single moment gets an hour either side; a span a little room at its ends.
     const double pad = last > first ? (last - first) * 0.02 : 3600.0 * 1000;
     time->setFormat(TimeFormat(last - first + 2 * pad));
+    time->setTickCount(MostTimeTicks);
+    // Fewer ticks as the plot shrinks, so that the labels never overlap.
+    connect(chart, &QChart::plotAreaChanged, time, [time, rate, highest](const QRectF& plot) {
+        if (const int ticks = TimeTickCount(*time, plot.width()); ticks != time->tickCount()) {
+            time->setTickCount(ticks);
+        }
+        if (const int ticks = RateTickCount(*rate, plot.height()); ticks != rate->tickCount()) {
+            SetRateScale(*rate, highest, ticks);
+        }
+    });
     time->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(first - pad)),
                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(last + pad)));
-    rate->setRange(0, highest > 0 ? highest * 1.1 : 1);
-    rate->applyNiceNumbers();
+    SetRateScale(*rate, highest, MostRateTicks);
     for (const RateSeries* series : inView) {
         auto* line = new QLineSeries;
         const QString url = Text(series->url);
         line->setName(url);
+        line->setColor(view_.colourOf(series->url));
         line->replace(series->points);
         line->setPointsVisible(series->points.size() <= MarkerLimit);
         chart->addSeries(line);
@@ -368,17 +445,21 @@ void ResultsWindow::exportCsv() {
     const std::vector<HistoryRow> rows = tableModel_->rowsInView();
     std::string problem;
     if (!ExportHistoryCsv(rows, path, &problem)) {
-        exported_->clear();
+        view_.viewChanged();
+        showStatus();
         MessageBoxA(this,
                     "The results could not be exported: " + problem +
                         ".\nChoose another file, or a folder you can write.",
                     ApplicationName(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    const QString count =
-        rows.size() == 1 ? QStringLiteral("1 test")
-                         : QStringLiteral("%1 tests").arg(static_cast<qulonglong>(rows.size()));
-    exported_->setText(count + QStringLiteral(" exported to ") + Text(path));
+    view_.exported(rows.size(), path);
+    showStatus();
+}
+
+void ResultsWindow::showStatus() {
+    exported_->setText(view_.status());
+    exported_->setToolTip(view_.status());
 }
 
 void ResultsWindow::setColumnWidths() {

@@ -11,9 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include <QSize>
 #include <QWidget>
 
 #include "ui/rate_series.h"
+#include "ui/results_view_state.h"
 
 class HistoryRows;
 class HistoryTableModel;
@@ -56,12 +58,15 @@ public:
     void exportCsv();
 
 private:
+    // Inside the free area of the screen in use, at most at the preferred size.
+    void placeOnScreen();
     void startReading();
     void showSnapshot(HistorySnapshot snapshot);
     void showProblem(const QString& text);
     void filterChanged();
     void drawChart();
     void setColumnWidths();
+    void showStatus();
 
     std::string historyPath_;
     std::string exportFolder_;
@@ -72,6 +77,9 @@ private:
     bool readAgain_ = false;
     std::shared_ptr<const HistoryRows> rows_;
     std::vector<RateSeries> series_;
+    ResultsViewState view_;
+    QSize preferredSize_;
+    bool placed_ = false;
 
     QComboBox* urlFilter_ = nullptr;
     QPushButton* refresh_ = nullptr;

@@ -23,7 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "bandwidth/worker.h"
+#include "bandwidth/running_workers.h"
 #include "bandwidth/worker_hooks.h"
 #include "bench/common/bench_options.h"
 #include "bench/common/curl_reference.h"

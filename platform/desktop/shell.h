@@ -7,6 +7,8 @@
 
 #include "platform/win_types.h"
 
+class QObject;
+
 constexpr int SW_SHOWNORMAL = 1;
 
 // Failure results of ShellExecuteA; success is any value above 32.
@@ -20,6 +22,15 @@ constexpr std::intptr_t SE_ERR_NOASSOC = 31;
 // sake and not used: the handler runs as a program of its own. Callable from any thread.
 std::intptr_t ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                             const char* directory, int showCommand);
+
+// Opens file (as ShellExecuteA's "open") and tells done whether its handler could open it,
+// once the handler has said so: xdg-open answers with its exit status, which comes when it
+// has started a viewer, or later, and is awaited without blocking the event loop. done runs
+// on the UI thread with SE_ERR_FNF, SE_ERR_NOASSOC or a value above 32, never after context
+// is destroyed (none: always). A handler still running when the program ends runs on.
+// Call on the UI thread.
+void ShellOpenAndReport(QObject* context, const char* file,
+                        std::function<void(std::intptr_t result)> done);
 
 // Tests put a stand-in in place of the launch so that nothing really starts. It is called
 // on the caller's thread with the link that would be opened ("file:///dir/name" for a local

@@ -26,7 +26,9 @@
 #include "tests/common/instance_lock_holder.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/common/qt_application.h"
+#include "tests/common/stand_in_opener.h"
 #include "tests/support/scoped_environment.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -230,7 +232,7 @@ TEST_F(TestAppTest, HelpOpensThePageBesideTheProgramOrTheInstalledOne) {
         app.help();
         if (c.opens.empty()) {
             ASSERT_EQ(answers.count(), 1u) << c.pages;
-            EXPECT_EQ(answers.calls()[0].text, "Failed to launch help.");
+            EXPECT_EQ(answers.calls()[0].text.rfind("Failed to launch help.", 0), 0u);
             EXPECT_EQ(answers.calls()[0].caption, name_);
             EXPECT_EQ(answers.calls()[0].style, MB_OK | MB_ICONEXCLAMATION);
         } else {
@@ -238,6 +240,26 @@ TEST_F(TestAppTest, HelpOpensThePageBesideTheProgramOrTheInstalledOne) {
             EXPECT_EQ(opened_, std::vector<std::string>{"file://" + c.opens}) << c.pages;
         }
     }
+}
+
+TEST_F(TestAppTest, HelpThatTheOpenerCannotShowNamesThePage) {
+    const std::string page = directory_ + "/" + name_ + ".html";
+    std::ofstream(page) << "help";
+    // xdg-open with no browser configured: it starts, then exits with status 3.
+    StandInOpener opener(3);
+    MessageBoxAnswers answers;
+    TestApp app(closingDialog());
+    app.initialise(executable_);
+
+    app.help();
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        QCoreApplication::processEvents();
+        return answers.count() > 0;
+    }));
+    EXPECT_EQ(opener.opened(), std::vector<std::string>{"file://" + page});
+    const std::string text = answers.calls()[0].text;
+    EXPECT_EQ(text.rfind("Failed to launch help.", 0), 0u) << text;
+    EXPECT_NE(text.find(page), std::string::npos) << text;
 }
 
 TEST_F(TestAppTest, TheHelpKeyInADialogAsksForHelp) {

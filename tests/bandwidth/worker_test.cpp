@@ -1,4 +1,5 @@
 #include "bandwidth/worker.h"
+#include "bandwidth/running_workers.h"
 
 #include <future>
 #include <string>

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "bandwidth/request.h"
+#include "bandwidth/running_workers.h"
 #include "bandwidth/worker.h"
 #include "tests/common/queue_target.h"
 

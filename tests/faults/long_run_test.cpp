@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "bandwidth/request.h"
+#include "bandwidth/running_workers.h"
 #include "bandwidth/worker.h"
 #include "tests/faults/fault_harness.h"
 #include "tests/support/nginx_server.h"

@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "bandwidth/worker.h"
+#include "bandwidth/running_workers.h"
 #include "frontend/result_line.h"
 #include "history/history_reader.h"
 #include "history/history_store.h"

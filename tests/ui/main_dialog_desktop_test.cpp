@@ -22,6 +22,7 @@
 
 #include "frontend/result_line.h"
 #include "frontend/string_table.h"
+#include "tests/common/stand_in_opener.h"
 #include "tests/support/ending_samples.h"
 #include "tests/ui/main_dialog_fixture.h"
 
@@ -271,6 +272,24 @@ TEST_F(MainDialogOnTheDesktop, AReportThatNoApplicationOpensIsNamed) {
     EXPECT_EQ(call.style & MB_TYPEMASK, MB_OK);
     EXPECT_EQ(call.caption, ApplicationName());
     EXPECT_EQ(call.owner, &dialog);
+}
+
+TEST_F(MainDialogOnTheDesktop, AReportIsNamedOnceTheOpenerSaysNothingCouldOpenIt) {
+    open();
+    StandInOpener opener(0);
+    writeFile("BandWidth_TestRpt.txt", "report\r\n");
+    const std::string report = folder_.filePath("BandWidth_TestRpt.txt").toStdString();
+    auto* viewReport = control<QPushButton>("viewReport");
+    // A viewer was found: nothing to say.
+    QTest::mouseClick(viewReport, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return opener.opened().size() == 1; }));
+    // None is configured: xdg-open says so with its exit status alone.
+    opener.exitWith(4);
+    QTest::mouseClick(viewReport, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return answers_.count() > 0; }));
+    EXPECT_EQ(answers_.count(), 1u);
+    EXPECT_NE(answers_.calls()[0].text.find(report), std::string::npos) << answers_.calls()[0].text;
+    EXPECT_EQ(opener.opened()[1], "file://" + report);
 }
 
 }  // namespace

@@ -12,18 +12,24 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include "bandwidth/request.h"
 #include "platform/message_box.h"
 #include "platform/window_messages.h"
 #include "services/app_services.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/ui/dialog_test_support.h"
 #include "ui/main_dialog.h"
 
 class MainDialog : public ::testing::Test {
 protected:
-    MainDialog() { TestApplication(); }
+    // The user's settings in a folder of the test's own.
+    MainDialog() {
+        TestApplication();
+        environment_.set("XDG_CONFIG_HOME", folder_.filePath("config").toStdString());
+    }
 
     ~MainDialog() override { SetMainWindow(nullptr); }
 
@@ -97,6 +103,7 @@ protected:
     }
 
     QTemporaryDir folder_;
+    testsupport::ScopedEnvironment environment_;
     MessageBoxAnswers answers_{IDNO};
     ShellRecorder shell_;
     std::unique_ptr<RecordingStarter> starter_;

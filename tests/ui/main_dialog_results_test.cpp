@@ -148,6 +148,40 @@ TEST_F(DialogResults, AClickOnTheResultOpensResults) {
     EXPECT_EQ(window->tableModel().rowCount(), 1);
 }
 
+TEST_F(DialogResults, TheKeyboardReachesTheMenuAndTheResult) {
+    TestDialog& dialog = open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    // A finished test's result is the tab stop after the URL box, drawn as a link, and Enter
+    // or Space on it opens the Results window.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        startTest();
+        finish(OutcomeFinished);
+        ASSERT_TRUE(url()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), control("result"));
+        EXPECT_TRUE(control("result")->font().underline());
+        QTest::keyClick(control("result"), key);
+        ResultsWindow* window = openedResults();
+        ASSERT_NE(window, nullptr);
+        window->close();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    }
+    // A line without a result is passed over.
+    startTest();
+    notify(WM_DOWNLOAD_STARTED, 102400);
+    EXPECT_EQ(control("result")->focusPolicy(), Qt::NoFocus);
+
+    // Shift+F10 on a button opens the window menu.
+    bool menuShown = false;
+    WhenShown<QMenu>([&](QMenu* menu) {
+        menuShown = menu == dialog.windowMenu();
+        menu->close();
+    });
+    QTest::keyClick(control("cancel"), Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(menuShown);
+}
+
 TEST_F(DialogResults, ADoubleClickOpensAboutOnlyOnTheBackground) {
     TestDialog& dialog = open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));

@@ -9,11 +9,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
+#include <QDateTimeAxis>
 #include <QDir>
 #include <QLabel>
+#include <QLineSeries>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QValueAxis>
 
 #include "frontend/history_csv.h"
 #include "history/history_reader.h"
@@ -85,6 +91,16 @@ protected:
         return starts;
     }
 
+    // The colour of url's line in the chart; invalid when it has none.
+    QColor colourOf(const char* url) const {
+        for (QAbstractSeries* series : child<QChartView>("chart")->chart()->series()) {
+            if (series->name() == QLatin1String(url)) {
+                return qobject_cast<QLineSeries*>(series)->color();
+            }
+        }
+        return QColor();
+    }
+
     // The rows of the history read on their own, newest first, as CSV.
     std::string csvOf(const std::optional<std::string>& url) {
         HistoryReader reader;
@@ -121,6 +137,9 @@ TEST_F(Results, ShowEveryTestNewestFirstWithALinePerUrl) {
 TEST_F(Results, TheFilterShowsOneUrlAndKeepsItOverARefresh) {
     recordSample();
     ResultsWindow& window = open();
+    const QColor colourOfA = colourOf(A);
+    ASSERT_TRUE(colourOfA.isValid());
+    EXPECT_NE(colourOf(B), colourOfA);
     auto* filter = child<QComboBox>("urlFilter");
     filter->setCurrentIndex(2);
     EXPECT_EQ(startsInView(),
@@ -136,6 +155,8 @@ TEST_F(Results, TheFilterShowsOneUrlAndKeepsItOverARefresh) {
     EXPECT_EQ(filter->currentText().toStdString(), A);
     EXPECT_EQ(window.tableModel().rowCount(), 4);
     EXPECT_EQ(window.chartedUrls(), (std::vector<std::string>{A}));
+    // A keeps its colour alone, and first in the list.
+    EXPECT_EQ(colourOf(A), colourOfA);
 
     filter->setCurrentIndex(0);
     EXPECT_EQ(window.tableModel().rowCount(), 6);
@@ -202,7 +223,14 @@ TEST_F(Results, ExportCsvWritesTheRowsInViewToTheChosenFile) {
     child<QComboBox>("urlFilter")->setCurrentIndex(1);
     QTest::mouseClick(child<QPushButton>("exportCsv"), Qt::LeftButton);
     EXPECT_EQ(testsupport::readFile(chosen), csvOf(std::string(B)));
+    EXPECT_EQ(child<QLabel>("exported")->text().toStdString(), "2 tests exported to " + chosen);
     EXPECT_EQ(answers_.count(), 0u);
+
+    // Rows read again are not the rows exported: the line goes.
+    record("2026-12-08T15:00:00.000Z", B, 0, 12.0);
+    window.refresh();
+    ASSERT_TRUE(WaitUntil([&] { return !window.reading(); }));
+    EXPECT_EQ(child<QLabel>("exported")->text(), QString());
 }
 
 TEST_F(Results, ExportCsvThatCannotBeWrittenSaysWhyAndNothingWhenNoFileIsChosen) {
@@ -262,3 +290,32 @@ TEST_F(Results, AWindowClosedWhileReadingIsGoneCleanly) {
 }
 
 }  // namespace
+
+// The window on the screen in use, whole, its Export button too; made as small as it goes, its
+// time labels still fit side by side and the rate axis keeps a few lines.
+TEST_F(Results, EveryTextShowsWholeInsideTheScreenAtTheSmallestSize) {
+    recordSample();
+    ResultsWindow& window = open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.frameGeometry()))
+        << screen.width() << "x" << screen.height();
+    auto* exportCsv = child("exportCsv");
+    EXPECT_TRUE(screen.contains(QRect(exportCsv->mapToGlobal(QPoint()), exportCsv->size())));
+
+    window.resize(window.minimumSizeHint());
+    EXPECT_LE(window.width(), screen.width());
+    EXPECT_LE(window.height(), screen.height());
+    QChart* chart = child<QChartView>("chart")->chart();
+    ASSERT_TRUE(WaitUntil([&] { return chart->plotArea().width() < window.width() * 0.8; }));
+    auto* time = qobject_cast<QDateTimeAxis*>(chart->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(time, nullptr);
+    const QFontMetrics metrics(time->labelsFont());
+    const QString label = QDateTime(QDate(2026, 12, 28), QTime(18, 58)).toString(time->format());
+    EXPECT_LE((time->tickCount() - 1) * metrics.horizontalAdvance(label),
+              chart->plotArea().width());
+    auto* rate = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+    ASSERT_NE(rate, nullptr);
+    EXPECT_GE(rate->tickCount(), 2);
+    EXPECT_LE((rate->tickCount() - 1) * metrics.height(), chart->plotArea().height());
+}

@@ -50,12 +50,13 @@ protected:
                 .unset = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"}};
     }
 
-    // The id of the shown top-level window titled title, once there is one.
+    // The id of the shown top-level window titled title, once there is one; under a window
+    // manager too, which puts each window in a frame of its own.
     std::string windowTitled(Program& program, const std::string& title) {
         std::string id;
         testsupport::waitUntil(
             [&] {
-                std::istringstream lines(Output(display_.name(), "xwininfo -root -children"));
+                std::istringstream lines(Output(display_.name(), "xwininfo -root -tree"));
                 for (std::string line; std::getline(lines, line);) {
                     const auto name = line.find(" \"" + title + "\":");
                     if (name == std::string::npos)
@@ -120,6 +121,44 @@ TEST_F(ProgramOnX11, TheRefusalOfASecondStartCarriesTheProgramsIcon) {
     const std::string box = windowTitled(second, "Warning!");
     ASSERT_FALSE(box.empty()) << "no refusal box";
     EXPECT_TRUE(hasIcon(box));
+}
+
+// Under a window manager, as a keyboard user meets it: Shift+F10 and the menu key open the
+// window menu where the focus is, and its Results item opens a window that the screen holds
+// whole.
+TEST_F(ProgramOnX11, TheKeyboardOpensTheMenuAndResultsOpenInsideTheScreen) {
+    if (Output(display_.name(), "xdotool version").find("xdotool") == std::string::npos ||
+        Output(display_.name(), "openbox --version").find("Openbox") == std::string::npos)
+        GTEST_SKIP() << "no openbox and xdotool";
+    Program windowManager("/usr/bin/openbox", runtime_, {}, onDisplay());
+    Program program(copyAs("Corvanite"), runtime_, {}, onDisplay());
+    const std::string dialog = windowTitled(program, "Corvanite Test");
+    ASSERT_FALSE(dialog.empty()) << "no main window";
+
+    for (const char* keys : {"shift+F10", "Menu"}) {
+        Output(display_.name(), "xdotool windowactivate --sync " + dialog);
+        Output(display_.name(), std::string("xdotool key --delay 100 ") + keys + " r");
+        const std::string results = windowTitled(program, "Corvanite Results");
+        ASSERT_FALSE(results.empty()) << keys;
+        int x = -1, y = -1, width = 0, height = 0;
+        std::istringstream lines(Output(display_.name(), "xwininfo -id " + results));
+        for (std::string line; std::getline(lines, line);) {
+            std::sscanf(line.c_str(), " Absolute upper-left X: %d", &x);
+            std::sscanf(line.c_str(), " Absolute upper-left Y: %d", &y);
+            std::sscanf(line.c_str(), " Width: %d", &width);
+            std::sscanf(line.c_str(), " Height: %d", &height);
+        }
+        // The display's one screen is 1280 x 1024.
+        EXPECT_GE(x, 0) << keys;
+        EXPECT_GE(y, 0) << keys;
+        EXPECT_LE(x + width, 1280) << keys;
+        EXPECT_LE(y + height, 1024) << keys;
+        Output(display_.name(), "xdotool windowactivate --sync " + results + " key Escape");
+        ASSERT_TRUE(testsupport::waitUntil([&] {
+            return Output(display_.name(), "xwininfo -id " + results).find("IsViewable") ==
+                   std::string::npos;
+        }));
+    }
 }
 
 }  // namespace

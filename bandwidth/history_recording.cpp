@@ -1,0 +1,31 @@
+#include "bandwidth/history_recording.h"
+
+#include "bandwidth/ending.h"
+#include "bandwidth/report.h"
+#include "history/history_store.h"
+#include "history/utc_time.h"
+
+void PrepareHistory(const std::string& directory) {
+    CreateHistory(directory + "/" + HistoryFileName, {directory + "/" + TestReport::fileName, {}});
+}
+
+void RecordTestInHistory(const std::string& directory, const std::string& programName,
+                         std::optional<std::uint64_t> reportEndBeforeTest, TestEnding& ending) {
+    const TestMeasurement& measurement = ending.measurement;
+    HistoryRow row;
+    row.startUtc = UtcTimestamp(ending.startedAt);
+    row.url = ending.url;
+    row.outcome = ending.outcome;
+    row.bytes = measurement.bytes;
+    row.firstByteSeconds = TimeToFirstByteSeconds(measurement);
+    row.transferSeconds = TransferSeconds(measurement);
+    row.totalSeconds = TotalSeconds(measurement);
+    row.megabitsPerSecond = RateMegabitsPerSecond(measurement);
+    row.serverAddress = ending.serverAddress;
+    row.program = programName;
+    const HistoryWrite written =
+        RecordInHistory(directory + "/" + HistoryFileName, row,
+                        {directory + "/" + TestReport::fileName, reportEndBeforeTest});
+    ending.recorded = written.recorded;
+    ending.historyProblem = written.problem;
+}
