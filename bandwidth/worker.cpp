@@ -25,6 +25,7 @@
 #include "inet/internet_session.h"
 #include "inet/service_type.h"
 #include "inet/split_url.h"
+#include "inet/url_password.h"
 
 namespace {
 
@@ -115,6 +116,7 @@ private:
     std::chrono::system_clock::time_point startedAt_{};
     TestMeasurement measurement_;
     std::string serverAddress_;
+    std::string finalUrl_;
     std::string cause_;
     std::string destinationPath_;
     std::optional<std::uint64_t> reportEndBeforeTest_;
@@ -182,6 +184,7 @@ unsigned TestRun::open() {
     }
     if (const auto* internetFile = dynamic_cast<const CInternetFile*>(remote_.get())) {
         serverAddress_ = internetFile->ConnectedAddress();
+        finalUrl_ = MaskUrlPassword(internetFile->FinalUrl());
     }
 
     if (stopRequested(1)) {
@@ -371,6 +374,7 @@ void TestRun::conclude(unsigned outcome) {
     ending.startedAt = startedAt_;
     ending.measurement = measurement_;
     ending.serverAddress = serverAddress_;
+    ending.finalUrl = finalUrl_;
     ending.cause = cause_;
     ending.destinationPath = destinationPath_;
 

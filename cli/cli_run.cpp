@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include <strings.h>
 #include <unistd.h>
 
 #include "bandwidth/ending.h"
@@ -135,6 +136,7 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
         }
         result.resultLine = FormatResultLine(*ending);
         result.serverAddress = ending->serverAddress;
+        result.finalUrl = ending->finalUrl;
         if (run.reportOffset) {
             result.report = ReadReportBlock(reportPath, *run.reportOffset);
         }
@@ -147,6 +149,15 @@ void PrintCause(const std::string& programName, const TestResult& result) {
         std::fprintf(stderr, "%s: %s\n", programName.c_str(), result.cause.c_str());
         std::fflush(stderr);
     }
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    return strncasecmp(text.c_str(), prefix, std::strlen(prefix)) == 0;
+}
+
+// An https URL whose data came over plain http in the end.
+bool LeftTls(const std::string& url, const std::string& finalUrl) {
+    return StartsWithNoCase(url, "https://") && StartsWithNoCase(finalUrl, "http://");
 }
 
 // Removes the file the test downloaded to; a file that is gone already is no failure.
@@ -207,6 +218,13 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
         view.finished();
     }
     PrintCause(programName, result);
+    if (ending && LeftTls(ending->url, ending->finalUrl)) {
+        std::fprintf(stderr,
+                     "%s: the test left TLS: the server redirected it to %s, so it measured a "
+                     "plain http download\n",
+                     programName.c_str(), ending->finalUrl.c_str());
+        std::fflush(stderr);
+    }
     if (ending) {
         if (const auto notice = context.historyNotice.take(*ending)) {
             std::fprintf(stderr, "%s: %s\n", programName.c_str(), notice->c_str());

@@ -123,6 +123,10 @@ std::string FormatJsonResult(const TestResult& result) {
     if (!result.serverAddress.empty()) {
         server = JsonString(result.serverAddress);
     }
+    std::optional<std::string> finalUrl;
+    if (!result.finalUrl.empty()) {
+        finalUrl = JsonString(result.finalUrl);
+    }
     std::optional<std::string> cause;
     if (!result.cause.empty()) {
         cause = JsonString(result.cause);
@@ -135,7 +139,8 @@ std::string FormatJsonResult(const TestResult& result) {
     if (result.report) {
         report = JsonString(*result.report);
     }
-    return "{\"url\":" + JsonString(result.url) + ",\"outcome\":" + std::to_string(result.outcome) +
+    return "{\"url\":" + JsonString(result.url) + ",\"final_url\":" + OrNull(finalUrl) +
+           ",\"outcome\":" + std::to_string(result.outcome) +
            ",\"status\":" + JsonString(result.status) + ",\"bytes\":" + OrNull(bytes) +
            ",\"seconds\":" + OrNull(seconds) + ",\"kibibytes_per_second\":" + OrNull(kibibytes) +
            ",\"megabits_per_second\":" + OrNull(megabits) +

@@ -1,7 +1,8 @@
 #pragma once
 
 // The result of a test as one JSON object on one line, for scripts:
-//   {"url":"http://h/f.bin","outcome":0,"status":"Downloading finished.","bytes":1048576,
+//   {"url":"http://h/f.bin","final_url":"http://h/f.bin","outcome":0,
+//    "status":"Downloading finished.","bytes":1048576,
 //    "seconds":0.123,"kibibytes_per_second":8325.2,"megabits_per_second":68.2,
 //    "megabytes_per_second":8.525,"first_byte_seconds":0.004,"transfer_seconds":0.119,
 //    "server_address":"127.0.0.1:8080","cause":null,

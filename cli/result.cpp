@@ -78,6 +78,9 @@ std::string FormatTextResult(const TestResult& result) {
         if (!result.serverAddress.empty()) {
             text += "  Server:          " + result.serverAddress + "\n";
         }
+        if (!result.finalUrl.empty()) {
+            text += "  Final URL:       " + result.finalUrl + "\n";
+        }
     }
     return text;
 }

@@ -24,6 +24,8 @@ struct TestResult {
     // The line the dialog shows for the same test (frontend/result_line.h).
     std::optional<std::string> resultLine;
     std::string serverAddress;  // as connected; empty when not known
+    // The URL the data came from after redirects, its password masked; empty when not known.
+    std::string finalUrl;
     // Why a failed test failed, in words (frontend/failure_cause.h); empty for any other.
     std::string cause;
 };

@@ -30,6 +30,7 @@ HistoryRow RowOf(const SqliteStatement& statement) {
     row.serverAddress = statement.text(9);
     row.program = statement.text(10);
     row.wholeSeconds = statement.integer(11) != 0;
+    row.finalUrl = statement.text(12);
     return row;
 }
 
@@ -65,8 +66,16 @@ bool HistoryReader::open(const std::string& path) {
         db_.reset();
         return false;
     }
-    if (version < kHistorySchemaVersion) {
+    if (version == 0) {
         db_.reset();  // created, and no test recorded yet
+    }
+    // Version 1 lacks the columns added since: they are read as NULL.
+    columns_ = kHistoryColumns;
+    if (version == 1) {
+        for (const HistoryAddedColumn& added : kHistoryAddedColumns) {
+            const std::string name = added.name;
+            columns_.replace(columns_.find(name), name.size(), "NULL");
+        }
     }
     return true;
 }
@@ -106,8 +115,8 @@ bool HistoryReader::forEach(HistoryOrder order, const std::optional<std::string>
         !url && writtenInStartOrder()
             ? std::string(" ORDER BY id ") + direction
             : std::string(" ORDER BY start_utc ") + direction + ", id " + direction;
-    const std::string sql = std::string("SELECT ") + kHistoryColumns + " FROM tests" +
-                            (url ? " WHERE url = ?1" : "") + orderBy;
+    const std::string sql =
+        "SELECT " + columns_ + " FROM tests" + (url ? " WHERE url = ?1" : "") + orderBy;
     SqliteStatement statement(*db_, sql.c_str());
     if (statement.prepared() != SQLITE_OK) {
         return fail(statement.prepared());

@@ -48,4 +48,5 @@ private:
     std::string path_;
     std::unique_ptr<SqliteDatabase> db_;  // none for a missing file
     std::string problem_;
+    std::string columns_;  // what a read selects, in HistoryRow's order
 };

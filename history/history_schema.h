@@ -3,7 +3,7 @@
 // The history's tables, and the version number (PRAGMA user_version) that names them. A
 // history of a higher version was made by a newer program: it is read by no one here and
 // written by no one here.
-inline constexpr int kHistorySchemaVersion = 1;
+inline constexpr int kHistorySchemaVersion = 2;
 
 // One row per test. Times in seconds, the rate in megabits (10^6 bits) per second; NULL where
 // the test did not get that far. whole_seconds: 1 for a row imported from the report.
@@ -20,11 +20,23 @@ inline constexpr const char* kHistorySchema =
     " rate_mbit_s REAL,"
     " server_address TEXT,"
     " program TEXT,"
-    " whole_seconds INTEGER NOT NULL DEFAULT 0);"
+    " whole_seconds INTEGER NOT NULL DEFAULT 0,"
+    " final_url TEXT);"
     "CREATE INDEX IF NOT EXISTS tests_by_start ON tests(start_utc, id);"
     "CREATE INDEX IF NOT EXISTS tests_by_url ON tests(url, start_utc, id);";
 
 // The columns every reader selects, in HistoryRow's order.
 inline constexpr const char* kHistoryColumns =
     "id, start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s, rate_mbit_s,"
-    " server_address, program, whole_seconds";
+    " server_address, program, whole_seconds, final_url";
+
+// Columns added since version 1, each with its type: a history of version 1 gets those it
+// lacks when it is next written (ALTER TABLE tests ADD COLUMN); a reader of version 1 reads
+// them as NULL.
+struct HistoryAddedColumn {
+    const char* name;
+    const char* type;
+};
+inline constexpr HistoryAddedColumn kHistoryAddedColumns[] = {
+    {"final_url", "TEXT"},
+};

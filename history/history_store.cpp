@@ -89,8 +89,8 @@ std::string ReadReport(const ReportToImport& report) {
 
 constexpr const char* kInsert =
     "INSERT INTO tests (start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s,"
-    " rate_mbit_s, server_address, program, whole_seconds)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)";
+    " rate_mbit_s, server_address, program, whole_seconds, final_url)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)";
 
 int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.reset();
@@ -105,6 +105,7 @@ int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.bindText(9, row.serverAddress);
     insert.bindText(10, row.program);
     insert.bindInteger(11, row.wholeSeconds ? 1 : 0);
+    insert.bindText(12, MaskUrlPassword(row.finalUrl));
     const int rc = insert.step();
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
@@ -121,6 +122,29 @@ int Create(SqliteDatabase& db, const ReportToImport& report) {
     for (const HistoryRow& row : RowsOfReport(ReadReport(report))) {
         if (const int rc = Insert(insert, row); rc != SQLITE_OK) {
             return rc;
+        }
+    }
+    const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
+    return db.exec(version.c_str());
+}
+
+// Brings a history of version 1 to this version in place: each column added since that it
+// lacks; inside the caller's transaction.
+int Upgrade(SqliteDatabase& db) {
+    for (const HistoryAddedColumn& added : kHistoryAddedColumns) {
+        std::int64_t present = 0;
+        const std::string count =
+            std::string("SELECT count(*) FROM pragma_table_info('tests') WHERE name = '") +
+            added.name + "'";
+        if (const int rc = db.queryInteger(count.c_str(), present); rc != SQLITE_OK) {
+            return rc;
+        }
+        if (present == 0) {
+            const std::string add =
+                std::string("ALTER TABLE tests ADD COLUMN ") + added.name + " " + added.type;
+            if (const int rc = db.exec(add.c_str()); rc != SQLITE_OK) {
+                return rc;
+            }
         }
     }
     const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
@@ -183,8 +207,10 @@ HistoryWrite Recording::run(const HistoryRow* row, const ReportToImport& report)
                                "Record with that version, or move the file aside to start a new "
                                "history.")};
     }
-    if (rc == SQLITE_OK && version < kHistorySchemaVersion) {
+    if (rc == SQLITE_OK && version == 0) {
         rc = Create(db_, report);
+    } else if (rc == SQLITE_OK && version < kHistorySchemaVersion) {
+        rc = Upgrade(db_);
     }
     if (rc == SQLITE_OK && row != nullptr) {
         SqliteStatement insert(db_, kInsert);

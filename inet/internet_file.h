@@ -47,6 +47,8 @@ public:
     // The server's address as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty when
     // the file is closed or has not connected yet.
     std::string ConnectedAddress() const;
+    // The URL the data comes from, after the redirects followed; empty when not known.
+    std::string FinalUrl() const;
 
     HINTERNET GetInternetHandle() const { return m_hInternet; }
     HINTERNET GetConnectionHandle() const { return m_hConnection; }

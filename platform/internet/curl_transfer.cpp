@@ -195,6 +195,14 @@ std::string CurlTransfer::peerAddress() const {
     return (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
 }
 
+std::string CurlTransfer::effectiveUrl() const {
+    const char* url = nullptr;
+    if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
+        return {};
+    }
+    return url;
+}
+
 std::int64_t CurlTransfer::contentLength() const {
     curl_off_t length = -1;
     if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) {

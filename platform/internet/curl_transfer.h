@@ -70,6 +70,8 @@ public:
     // The server's address and port as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty
     // before the transfer has connected.
     std::string peerAddress() const;
+    // The URL the data comes from, after the redirects followed; empty before the transfer.
+    std::string effectiveUrl() const;
 
 private:
     static size_t onBody(char* data, size_t size, size_t count, void* self);

@@ -47,6 +47,18 @@ BOOL giveText(const std::string& text, void* buffer, DWORD* bufferLength) {
     return TRUE;
 }
 
+BOOL giveUrl(HINTERNET handle, void* buffer, DWORD* bufferLength) {
+    const std::shared_ptr<RemoteFile> file = findHandleOf<RemoteFile>(handle);
+    if (!file) {
+        return FALSE;
+    }
+    const std::string url = file->effectiveUrl();
+    if (url.empty()) {
+        return fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+    }
+    return giveText(url, buffer, bufferLength);
+}
+
 BOOL givePeerAddress(HINTERNET handle, void* buffer, DWORD* bufferLength) {
     const std::shared_ptr<RemoteFile> file = findHandleOf<RemoteFile>(handle);
     if (!file) {
@@ -64,6 +76,9 @@ BOOL givePeerAddress(HINTERNET handle, void* buffer, DWORD* bufferLength) {
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* bufferLength) {
     if (option == INTERNET_OPTION_PEER_ADDRESS) {
         return givePeerAddress(handle, buffer, bufferLength);
+    }
+    if (option == INTERNET_OPTION_URL) {
+        return giveUrl(handle, buffer, bufferLength);
     }
     if (option == INTERNET_OPTION_TRANSFER_ERROR_TEXT ||
         option == INTERNET_OPTION_TRANSFER_SYSTEM_ERROR ||

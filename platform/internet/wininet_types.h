@@ -91,6 +91,9 @@ struct URL_COMPONENTSA {
 constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr DWORD INTERNET_OPTION_HANDLE_TYPE = 9;
+// On a request handle: the URL its data comes from, after the redirects followed,
+// NUL-terminated; the length given back leaves out the NUL.
+constexpr DWORD INTERNET_OPTION_URL = 34;
 // Options of this stand-in's own, numbered far above the platform's. Both are queried only.
 // The server's address as connected, on a request handle (an HTTP request or an FTP file):
 // "192.0.2.7:80", "[2001:db8::7]:21", NUL-terminated; the length given back leaves out the NUL.

@@ -74,8 +74,9 @@ TEST(FailureCause, EachKindOfFailureIsToldInWords) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
         CliFolder folder;
-        const CliExit exit =
-            RunCli(folder.program(), {"--json", c.url}, {.environment = c.environment});
+        clitest::CliLaunch launch;
+        launch.environment = c.environment;
+        const CliExit exit = RunCli(folder.program(), {"--json", c.url}, launch);
         ASSERT_TRUE(exit.exited);
         EXPECT_EQ(exit.status, 100) << exit.err;
         const QJsonObject object =

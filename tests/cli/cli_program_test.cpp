@@ -99,7 +99,8 @@ TEST_F(ServedFile, AFinishedTestPrintsItsStatusReportBlockAndPreciseFigures) {
                    "last read \\(monotonic clock\\)\n"
                    "  Rate:            (\\d+\\.\\d\\d) megabits per second \\(Mbit/s\\)\n"
                    "                   (\\d+\\.\\d\\d) megabytes per second \\(MB/s\\)\n"
-                   "  Server:          127\\.0\\.0\\.1:\\d+\n")))
+                   "  Server:          127\\.0\\.0\\.1:\\d+\n"
+                   "  Final URL:       http://127\\.0\\.0\\.1:\\d+/f\\.bin\n")))
         << figures;
     EXPECT_EQ(m[1].str(), std::to_string(kSize));
     const double megabits = std::stod(m[5].str());
@@ -130,7 +131,7 @@ TEST_F(ServedFile, JsonGivesOneObjectWithTheFiguresAndTheirUnits) {
     QStringList keys = json.keys();
     keys.sort();
     EXPECT_EQ(keys.join(",").toStdString(),
-              "bytes,cause,first_byte_seconds,kibibytes_per_second,megabits_per_second,"
+              "bytes,cause,final_url,first_byte_seconds,kibibytes_per_second,megabits_per_second,"
               "megabytes_per_second,outcome,report,seconds,server_address,start_time,status,"
               "transfer_seconds,url");
     EXPECT_EQ(json["url"].toString().toStdString(), url("/f.bin"));

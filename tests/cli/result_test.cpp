@@ -123,7 +123,8 @@ TEST(JsonString, EscapesWhatJsonRequires) {
 
 TEST(JsonResult, AFinishedTestHasEveryField) {
     EXPECT_EQ(FormatJsonResult(Finished()),
-              "{\"url\":\"http://h/f.bin\",\"outcome\":0,\"status\":\"Downloading finished.\","
+              "{\"url\":\"http://h/"
+              "f.bin\",\"final_url\":null,\"outcome\":0,\"status\":\"Downloading finished.\","
               "\"bytes\":1048576,\"seconds\":0.250,\"kibibytes_per_second\":4096.000,"
               "\"megabits_per_second\":33.554,\"megabytes_per_second\":4.194,"
               "\"first_byte_seconds\":0.020,\"transfer_seconds\":0.230,"
@@ -139,7 +140,8 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
     result.status = "Downloading is broken by user.";
     result.startTime = "2026-12-08T03:30:05.250Z";
     EXPECT_EQ(FormatJsonResult(result),
-              "{\"url\":\"ftp://h/x.pdf\",\"outcome\":2,\"status\":\"Downloading is broken by "
+              "{\"url\":\"ftp://h/"
+              "x.pdf\",\"final_url\":null,\"outcome\":2,\"status\":\"Downloading is broken by "
               "user.\",\"bytes\":null,\"seconds\":null,\"kibibytes_per_second\":null,"
               "\"megabits_per_second\":null,\"megabytes_per_second\":null,"
               "\"first_byte_seconds\":null,\"transfer_seconds\":null,\"server_address\":null,"
