@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include "app/help_key_filter.h"
+#include "platform/desktop/desktop_window.h"
 #include "platform/desktop/shell.h"
 #include "platform/instance_lock.h"
 #include "platform/last_error.h"
@@ -66,10 +67,10 @@ bool TestApp::startUp() {
     const HelpKeyFilter helpKey([this] { help(); });
     std::unique_ptr<QDialog> dialog = makeDialog_ ? makeDialog_() : nullptr;
     if (dialog != nullptr) {
-        SetMainWindow(dialog.get());
+        SetMainWindow(AsDesktopWindow(dialog.get()));
         // A dialog that deletes itself on closing stops being the main window there and then.
         QObject::connect(dialog.get(), &QObject::destroyed,
-                         [window = dialog.get()] { ForgetMainWindow(window); });
+                         [window = AsDesktopWindow(dialog.get())] { ForgetMainWindow(window); });
         dialog->exec();
         SetMainWindow(nullptr);
     }

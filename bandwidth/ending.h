@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "bandwidth/latency_figures.h"
 #include "bandwidth/measurement.h"
 
 struct TestEnding {
@@ -22,6 +23,8 @@ struct TestEnding {
     // The URL the data came from after the redirects followed, its password masked; empty
     // when the URL did not open.
     std::string finalUrl;
+    // Idle and loaded latency; every figure none when latency was not measured.
+    LatencyFigures latency;
     // For outcomes 100, 103, 106 and 107: why, in words (the HTTP status, the transfer library's
     // text, or the file and the system's reason). Empty otherwise.
     std::string cause;

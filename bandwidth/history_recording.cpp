@@ -24,6 +24,14 @@ void RecordTestInHistory(const std::string& directory, const std::string& progra
     row.serverAddress = ending.serverAddress;
     row.finalUrl = ending.finalUrl;
     row.program = programName;
+    const LatencyFigures& latency = ending.latency;
+    row.latencyIdleSeconds = latency.idleSeconds;
+    row.latencyIdleSpreadSeconds = latency.idleSpreadSeconds;
+    row.latencyLoadedSeconds = latency.loadedSeconds;
+    row.latencyLoaded90Seconds = latency.loaded90Seconds;
+    row.latencyKernelSeconds = latency.kernelSeconds;
+    row.responsivenessRpm = latency.responsivenessRpm;
+    row.latencyGrade = latency.grade;
     const HistoryWrite written =
         RecordInHistory(directory + "/" + HistoryFileName, row,
                         {directory + "/" + TestReport::fileName, reportEndBeforeTest});

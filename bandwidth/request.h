@@ -22,7 +22,7 @@ struct TestRequest {
     bool allowHttps = false;
     // How many connections share the download.
     int connections = 1;
-    // Whether latency is measured before and during the download.
+    // Round trips to the server on fresh connections before and during the download.
     bool measureLatency = true;
     // Where the worker leaves the test's ending before its finished notification; may be null.
     std::shared_ptr<TestEndingSlot> ending{};

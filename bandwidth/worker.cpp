@@ -14,6 +14,8 @@
 #include "bandwidth/failure_cause.h"
 #include "bandwidth/ftp_size_probe.h"
 #include "bandwidth/history_recording.h"
+#include "bandwidth/latency_figures.h"
+#include "bandwidth/latency_probe.h"
 #include "bandwidth/report.h"
 #include "bandwidth/report_opening.h"
 #include "bandwidth/request.h"
@@ -82,6 +84,7 @@ public:
           directory_(request.programDirectory),
           programName_(request.programName),
           allowHttps_(request.allowHttps),
+          measureLatency_(request.measureLatency),
           endingSlot_(request.ending),
           notifier_(request.window),
           report_(ReportClock()) {}
@@ -89,6 +92,7 @@ public:
     unsigned run();
 
 private:
+    void measureIdleLatency();
     unsigned open();
     unsigned learnLength();
     unsigned openLocalFiles();
@@ -109,6 +113,7 @@ private:
     std::string directory_;
     std::string programName_;
     bool allowHttps_;
+    bool measureLatency_;
     std::shared_ptr<TestEndingSlot> endingSlot_;
     WorkerNotifier notifier_;
 
@@ -117,6 +122,7 @@ private:
     TestMeasurement measurement_;
     std::string serverAddress_;
     std::string finalUrl_;
+    std::optional<LatencyProber> prober_;
     std::string cause_;
     std::string destinationPath_;
     std::optional<std::uint64_t> reportEndBeforeTest_;
@@ -134,6 +140,7 @@ private:
 };
 
 unsigned TestRun::run() {
+    measureIdleLatency();
     unsigned outcome = open();
     if (outcome == OutcomeFinished) {
         outcome = learnLength();
@@ -153,6 +160,20 @@ unsigned TestRun::run() {
         session_.reset();
     }
     return outcome;
+}
+
+// Before the clock starts: the round trips of an idle link must not count in the test's
+// times, nor leave the server's first data waiting to be counted at no time.
+void TestRun::measureIdleLatency() {
+    if (!measureLatency_) {
+        return;
+    }
+    std::optional<LatencyTarget> target = LatencyTargetOf(url_);
+    if (!target || (target->port == 0)) {
+        return;
+    }
+    prober_.emplace(std::move(*target));
+    prober_->measureIdle([] { return CancelRequest.load() != StopNone; });
 }
 
 // Every step returns 0 to go on, or the outcome it ended the run with.
@@ -281,6 +302,21 @@ unsigned TestRun::openLocalFiles() {
 }
 
 unsigned TestRun::download() {
+    // The loaded probes run as long as the transfer does, whichever way it ends.
+    struct LoadedProbes {
+        LatencyProber* prober;
+        ~LoadedProbes() {
+            if (prober != nullptr) {
+                prober->stopLoaded();
+            }
+        }
+    } loaded{prober_ ? &*prober_ : nullptr};
+    if (loaded.prober != nullptr) {
+        if (const auto* internetFile = dynamic_cast<const CInternetFile*>(remote_.get())) {
+            loaded.prober->watchLoadedSocket(internetFile->DuplicateDataSocket());
+        }
+        loaded.prober->startLoaded();
+    }
     std::uint64_t blocks = 0;
     std::uint64_t bytes = 0;
     const auto& pollObserver = worker_hooks::PollObserver();
@@ -297,6 +333,9 @@ unsigned TestRun::download() {
             const UINT n = remote_->Read(block, kBlockSize);
             if (n == 0) {
                 measurement_.lastRead = sinceOpenAsked();
+                if (loaded.prober != nullptr) {
+                    loaded.prober->stopLoaded();
+                }
                 break;
             }
             if (blocks == 0) {
@@ -375,6 +414,10 @@ void TestRun::conclude(unsigned outcome) {
     ending.measurement = measurement_;
     ending.serverAddress = serverAddress_;
     ending.finalUrl = finalUrl_;
+    if (prober_) {
+        prober_->stopLoaded();
+        ending.latency = LatencyFiguresOf(prober_->samples());
+    }
     ending.cause = cause_;
     ending.destinationPath = destinationPath_;
 

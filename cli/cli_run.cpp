@@ -135,6 +135,10 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
             result.transfer = *measurement.lastRead - *measurement.firstByte;
         }
         result.resultLine = FormatResultLine(*ending);
+        result.latency = ending->latency;
+        if (std::string line = FormatLatencyLine(*ending); !line.empty()) {
+            result.latencyLine = std::move(line);
+        }
         result.serverAddress = ending->serverAddress;
         result.finalUrl = ending->finalUrl;
         if (run.reportOffset) {
@@ -193,6 +197,7 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
     request.programDirectory = context.directory;
     request.programName = CorvaniteCliName;
     request.allowHttps = true;
+    request.measureLatency = options.measureLatency;
     request.ending = std::make_shared<TestEndingSlot>();
 
     view.connecting(url);

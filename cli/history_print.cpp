@@ -86,7 +86,14 @@ std::string HistoryJsonLine(const HistoryRow& row) {
            ",\"server_address\":" +
            (row.serverAddress.empty() ? "null" : JsonString(row.serverAddress)) +
            ",\"program\":" + (row.program.empty() ? "null" : JsonString(row.program)) +
-           ",\"whole_seconds\":" + (row.wholeSeconds ? "true" : "false") + "}\n";
+           ",\"whole_seconds\":" + (row.wholeSeconds ? "true" : "false") +
+           ",\"latency_idle_seconds\":" + Number(row.latencyIdleSeconds, "%.6f", "null") +
+           ",\"latency_loaded_seconds\":" + Number(row.latencyLoadedSeconds, "%.6f", "null") +
+           ",\"latency_loaded_p90_seconds\":" + Number(row.latencyLoaded90Seconds, "%.6f", "null") +
+           ",\"latency_kernel_seconds\":" + Number(row.latencyKernelSeconds, "%.6f", "null") +
+           ",\"responsiveness_rpm\":" + Number(row.responsivenessRpm, "%.1f", "null") +
+           ",\"latency_grade\":" + (row.latencyGrade ? JsonString(*row.latencyGrade) : "null") +
+           "}\n";
 }
 
 int PrintHistory(const CliOptions& options, const std::string& directory,

@@ -61,6 +61,27 @@ std::string OrNull(const std::optional<std::string>& value) {
     return value ? *value : "null";
 }
 
+std::optional<std::string> Figure(const std::optional<double>& value, const char* format) {
+    if (!value) {
+        return std::nullopt;
+    }
+    return Number(*value, format);
+}
+
+// The latency keys, each null where the figure is missing.
+std::string LatencyMembers(const LatencyFigures& latency) {
+    const std::optional<std::string> grade =
+        latency.grade ? std::optional(JsonString(*latency.grade)) : std::nullopt;
+    return ",\"latency_idle_seconds\":" + OrNull(Figure(latency.idleSeconds, "%.6f")) +
+           ",\"latency_idle_spread_seconds\":" + OrNull(Figure(latency.idleSpreadSeconds, "%.6f")) +
+           ",\"latency_loaded_seconds\":" + OrNull(Figure(latency.loadedSeconds, "%.6f")) +
+           ",\"latency_loaded_p90_seconds\":" + OrNull(Figure(latency.loaded90Seconds, "%.6f")) +
+           ",\"latency_kernel_seconds\":" + OrNull(Figure(latency.kernelSeconds, "%.6f")) +
+           ",\"latency_added_seconds\":" + OrNull(Figure(latency.addedSeconds, "%.6f")) +
+           ",\"responsiveness_rpm\":" + OrNull(Figure(latency.responsivenessRpm, "%.1f")) +
+           ",\"latency_grade\":" + OrNull(grade);
+}
+
 }  // namespace
 
 std::string JsonString(const std::string& text) {
@@ -148,5 +169,5 @@ std::string FormatJsonResult(const TestResult& result) {
            ",\"first_byte_seconds\":" + OrNull(firstByte) +
            ",\"transfer_seconds\":" + OrNull(transfer) + ",\"server_address\":" + OrNull(server) +
            ",\"cause\":" + OrNull(cause) + ",\"start_time\":" + OrNull(startTime) +
-           ",\"report\":" + OrNull(report) + "}\n";
+           ",\"report\":" + OrNull(report) + LatencyMembers(result.latency) + "}\n";
 }

@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 #include <getopt.h>
 
+#include "cli/exit_status.h"
 #include "cli/version_text.h"
 #include "services/version.h"
 
@@ -23,6 +25,7 @@ enum : int {
     kRepeat,
     kInterval,
     kDiscard,
+    kNoLatency,
 };
 
 constexpr const char* kShortOptions = "q";
@@ -39,6 +42,7 @@ constexpr option kLongOptions[] = {
     {"repeat", required_argument, nullptr, kRepeat},
     {"interval", required_argument, nullptr, kInterval},
     {"discard", no_argument, nullptr, kDiscard},
+    {"no-latency", no_argument, nullptr, kNoLatency},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -109,6 +113,33 @@ private:
     std::size_t size_ = 0;
     FILE* stream_;
 };
+
+// "   0  The test finished...", each status right-aligned in four columns and its meaning
+// wrapped under itself within 79 columns.
+std::string ExitStatusSection() {
+    constexpr std::size_t kIndent = 6;
+    constexpr std::size_t kWidth = 79;
+    std::string text;
+    for (const ExitStatusMeaning& status : ExitStatusMeanings()) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%4d  ", status.status);
+        std::string line = number;
+        std::istringstream words(status.meaning);
+        std::string word;
+        bool first = true;
+        while (words >> word) {
+            if (!first && line.size() + 1 + word.size() > kWidth) {
+                text += line + "\n";
+                line = std::string(kIndent, ' ');
+                first = true;
+            }
+            line += (first ? "" : " ") + word;
+            first = false;
+        }
+        text += line + "\n";
+    }
+    return text;
+}
 
 // Options that make no sense together, or alone.
 std::string CheckCombination(const CliOptions& options) {
@@ -188,6 +219,9 @@ CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             case kDiscard:
                 options.discard = true;
                 break;
+            case kNoLatency:
+                options.measureLatency = false;
+                break;
             default:  // '?': getopt_long has said what is wrong
                 result.error = messages.take();
                 return result;
@@ -231,6 +265,8 @@ std::string HelpText(const std::string& programName) {
            "      --interval=SECONDS  start each test of the series SECONDS after the one\n"
            "                         before (at once when that one took longer); default 0\n"
            "      --discard        remove the downloaded file after each test\n"
+           "      --no-latency     measure no latency: no round trips to the server before\n"
+           "                         and during the download\n"
            "      --history        print the history of every test instead of testing, newest\n"
            "                         first; with a URL, only that URL's tests\n"
            "      --csv            with --history: print CSV (RFC 4180) instead of a table;\n"
@@ -252,24 +288,8 @@ std::string HelpText(const std::string& programName) {
            "Ctrl-C quits at once. SIGTERM and SIGHUP stop it as leaving the program does.\n"
            "\n"
            "Exit status (of a series: 0 when every test finished, else that of the last test\n"
-           "that did not; 1 or 2 when a signal stopped it between two tests):\n"
-           "   0  the test finished and its report was appended\n"
-           "   1  the test was stopped by SIGTERM or SIGHUP\n"
-           "   2  the test was cancelled (Ctrl-C)\n"
-           " 100  the URL could not be opened\n"
-           " 101  the URL could not be parsed\n"
-           " 102  the HTTP server gave no file length\n"
-           " 103  the FTP server could not be reached for the file's size\n"
-           " 104  the URL is neither http, https nor ftp\n"
-           " 105  the URL names no file (its last segment has no '.')\n"
-           " 106  the downloaded file could not be created\n"
-           " 107  the report file could not be opened\n"
-           " 108  opening the URL gave no file\n"
-           "  64  the command line cannot be used\n"
-           "  65  there is no URL to test\n"
-           "  70  the test could not be run, its result could not be written, or the history\n"
-           "      could not be read\n"
-           " 130  a second Ctrl-C quit at once\n";
+           "that did not; 1 or 2 when a signal stopped it between two tests):\n" +
+           ExitStatusSection();
 }
 
 std::string VersionText() {

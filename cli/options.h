@@ -22,6 +22,8 @@ struct CliOptions {
     bool intervalGiven = false;
     // Remove the downloaded file after each test.
     bool discard = false;
+    // Time round trips to the server before and during the download.
+    bool measureLatency = true;
     std::optional<std::string> url;
 };
 

@@ -17,6 +17,40 @@ std::string Fixed2(double value) {
     return text;
 }
 
+std::string Fixed4(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f", value);
+    return text;
+}
+
+std::string LatencyText(const LatencyFigures& latency) {
+    std::string text;
+    if (latency.idleSeconds) {
+        text += "  Latency idle:    " + Fixed4(*latency.idleSeconds) +
+                " seconds, the median round trip before the download (spread " +
+                Fixed4(latency.idleSpreadSeconds.value_or(0)) + ")\n";
+    }
+    if (latency.loadedSeconds) {
+        text += "  Latency loaded:  " + Fixed4(*latency.loadedSeconds) +
+                " seconds, the median round trip during the download (90th percentile " +
+                Fixed4(latency.loaded90Seconds.value_or(*latency.loadedSeconds)) + ")\n";
+    }
+    if (latency.kernelSeconds) {
+        text += "                   " + Fixed4(*latency.kernelSeconds) +
+                " seconds on the download's own connection, as the kernel measured it\n";
+    }
+    if (latency.addedSeconds && latency.grade) {
+        text += "  Load added:      " + Fixed4(*latency.addedSeconds) + " seconds: grade " +
+                *latency.grade + "\n";
+    }
+    if (latency.responsivenessRpm) {
+        char rpm[64];
+        std::snprintf(rpm, sizeof rpm, "%.0f", *latency.responsivenessRpm);
+        text += "  Responsiveness:  " + std::string(rpm) + " round trips per minute under load\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 std::optional<double> KibibytesPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval) {
@@ -54,6 +88,9 @@ std::string FormatTextResult(const TestResult& result) {
     if (result.resultLine) {
         text += *result.resultLine + "\n";
     }
+    if (result.latencyLine) {
+        text += *result.latencyLine + "\n";
+    }
     if (result.bytes && result.interval) {
         const auto megabits = MegabitsPerSecond(*result.bytes, *result.interval);
         text += "Precise figures:\n";
@@ -81,6 +118,7 @@ std::string FormatTextResult(const TestResult& result) {
         if (!result.finalUrl.empty()) {
             text += "  Final URL:       " + result.finalUrl + "\n";
         }
+        text += LatencyText(result.latency);
     }
     return text;
 }

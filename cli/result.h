@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "bandwidth/latency_figures.h"
+
 struct TestResult {
     std::string url;
     unsigned outcome = 0;
@@ -23,6 +25,9 @@ struct TestResult {
     std::optional<std::string> report;                  // the block appended, with LF line ends
     // The line the dialog shows for the same test (frontend/result_line.h).
     std::optional<std::string> resultLine;
+    // Idle and loaded latency (none where not measured) and the line the dialog shows of them.
+    LatencyFigures latency;
+    std::optional<std::string> latencyLine;
     std::string serverAddress;  // as connected; empty when not known
     // The URL the data came from after redirects, its password masked; empty when not known.
     std::string finalUrl;

@@ -41,7 +41,8 @@ std::string Number(std::optional<double> value, const char* format) {
 
 std::string HistoryCsvHeader() {
     return "start_utc,url,outcome,status,bytes,first_byte_s,transfer_s,total_s,rate_mbit_s,"
-           "rate_mb_s,server_address,program,whole_seconds\r\n";
+           "rate_mb_s,server_address,program,whole_seconds,latency_idle_seconds,"
+           "latency_loaded_seconds,responsiveness_rpm,latency_grade\r\n";
 }
 
 std::string HistoryCsvLine(const HistoryRow& row) {
@@ -63,7 +64,11 @@ std::string HistoryCsvLine(const HistoryRow& row) {
     line += Number(megabytes, "%.3f") + ",";
     line += Field(row.serverAddress) + ",";
     line += Field(row.program) + ",";
-    line += row.wholeSeconds ? "1" : "0";
+    line += row.wholeSeconds ? "1," : "0,";
+    line += Number(row.latencyIdleSeconds, "%.6f") + ",";
+    line += Number(row.latencyLoadedSeconds, "%.6f") + ",";
+    line += Number(row.responsivenessRpm, "%.1f") + ",";
+    line += Field(row.latencyGrade.value_or(""));
     line += "\r\n";
     return line;
 }

@@ -14,6 +14,9 @@ struct OutcomeRow {
     unsigned outcome;
     UINT textId;     // 0: the outcome shows no text
     int exitStatus;  // corvanite-cli's exit status
+    // What the exit status tells a user of corvanite-cli, one sentence: its help and manual
+    // page list these.
+    const char* exitMeaning;
 };
 
 // Every outcome the worker ends a test with, in ascending order.

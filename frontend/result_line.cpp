@@ -30,6 +30,14 @@ std::string ClockDuration(double seconds) {
 
 }  // namespace
 
+// A short round trip keeps a decimal: idle latency on a near server is well under 10 ms.
+std::string FormatLatencyDuration(double seconds) {
+    if (seconds < 0.00995) {
+        return Printf("%.1f ms", seconds * 1e3);
+    }
+    return FormatShortDuration(seconds);
+}
+
 ResultFigures FiguresOf(const TestEnding& ending) {
     return {ending.measurement.bytes, TotalSeconds(ending.measurement),
             TimeToFirstByteSeconds(ending.measurement), RateMegabitsPerSecond(ending.measurement)};
@@ -85,6 +93,28 @@ std::string FormatResultLine(const TestEnding& ending) {
         return {};
     }
     return FormatResultLine(FiguresOf(ending));
+}
+
+std::string FormatLatencyLine(const LatencyFigures& latency) {
+    if (!latency.loadedSeconds) {
+        return {};
+    }
+    std::string line = "Latency ";
+    if (latency.idleSeconds) {
+        line += FormatLatencyDuration(*latency.idleSeconds) + " idle, ";
+    }
+    line += FormatLatencyDuration(*latency.loadedSeconds) + " loaded";
+    if (latency.grade) {
+        line += ": grade " + *latency.grade;
+    }
+    return line;
+}
+
+std::string FormatLatencyLine(const TestEnding& ending) {
+    if (ending.outcome != OutcomeFinished) {
+        return {};
+    }
+    return FormatLatencyLine(ending.latency);
 }
 
 std::string FormatLiveLine(const LiveFigures& figures) {

@@ -3,12 +3,14 @@
 // The lines a person reads about a test, in decimal units (MB = 10^6 bytes, Mbit/s = 10^6 bits
 // per second), made from the same figures wherever they are shown:
 //   result line: "94.1 Mbit/s (11.8 MB/s): 100.0 MB in 8.50 s, first byte after 23 ms"
+//   latency line: "Latency 12 ms idle, 180 ms loaded: grade D"
 //   live line:   "42.0 MB of 100.0 MB, 94.1 Mbit/s, 0:06 left"
 #include <cstdint>
 #include <optional>
 #include <string>
 
 struct HistoryRow;
+struct LatencyFigures;
 struct TestEnding;
 
 struct ResultFigures {
@@ -28,12 +30,21 @@ std::string FormatResultLine(const ResultFigures& figures);
 // The result line of a finished test; empty for any other outcome.
 std::string FormatResultLine(const TestEnding& ending);
 
+// The latency line, under the result line: idle and loaded latency and the grade of what the
+// load added; a part whose figure is missing is left out, and without a loaded figure the line
+// is empty.
+std::string FormatLatencyLine(const LatencyFigures& latency);
+// The latency line of a finished test; empty for any other outcome.
+std::string FormatLatencyLine(const TestEnding& ending);
+
 // "999 B", "12.3 kB", "100.0 MB", "1.07 GB".
 std::string FormatDecimalSize(std::uint64_t bytes);
 // "94.1", "941.5", "9.41": one decimal, two below 10.
 std::string FormatRateFigure(double value);
 // "23 ms" below a second, else "8.50 s".
 std::string FormatShortDuration(double seconds);
+// A round trip: as FormatShortDuration, with a decimal below 10 ms ("0.4 ms").
+std::string FormatLatencyDuration(double seconds);
 
 struct LiveFigures {
     std::uint64_t bytes = 0;

@@ -1,8 +1,11 @@
 #include "history/history_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -30,7 +33,16 @@ HistoryRow RowOf(const SqliteStatement& statement) {
     row.serverAddress = statement.text(9);
     row.program = statement.text(10);
     row.wholeSeconds = statement.integer(11) != 0;
-    row.finalUrl = statement.text(12);
+    row.latencyIdleSeconds = statement.real(12);
+    row.latencyIdleSpreadSeconds = statement.real(13);
+    row.latencyLoadedSeconds = statement.real(14);
+    row.latencyLoaded90Seconds = statement.real(15);
+    row.latencyKernelSeconds = statement.real(16);
+    row.responsivenessRpm = statement.real(17);
+    if (std::string grade = statement.text(18); !grade.empty()) {
+        row.latencyGrade = std::move(grade);
+    }
+    row.finalUrl = statement.text(19);
     return row;
 }
 
@@ -68,14 +80,30 @@ bool HistoryReader::open(const std::string& path) {
     }
     if (version == 0) {
         db_.reset();  // created, and no test recorded yet
+        return true;
     }
-    // Version 1 lacks the columns added since: they are read as NULL.
+    return readColumns();
+}
+
+// A history of an earlier version, which a reader cannot upgrade, lacks the columns added
+// since: they read as NULL.
+bool HistoryReader::readColumns() {
+    std::vector<std::string> present;
+    SqliteStatement columns(*db_, "PRAGMA table_info(tests)");
+    if (columns.prepared() != SQLITE_OK) {
+        return fail(columns.prepared());
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = columns.step()) == SQLITE_ROW) {
+        present.push_back(columns.text(1));
+    }
+    if (rc != SQLITE_DONE) {
+        return fail(rc);
+    }
     columns_ = kHistoryColumns;
-    if (version == 1) {
-        for (const HistoryAddedColumn& added : kHistoryAddedColumns) {
-            const std::string name = added.name;
-            columns_.replace(columns_.find(name), name.size(), "NULL");
-        }
+    for (const HistoryAddedColumn& column : kHistoryAddedColumns) {
+        const bool there = std::find(present.begin(), present.end(), column.name) != present.end();
+        columns_ += std::string(", ") + (there ? column.name : "NULL");
     }
     return true;
 }

@@ -43,10 +43,11 @@ private:
     // Whether every row's id is greater than those of the rows that started before it. A
     // read that fails part way says no: the full read then meets the failure itself.
     bool writtenInStartOrder();
+    bool readColumns();
     bool fail(int rc);
 
     std::string path_;
     std::unique_ptr<SqliteDatabase> db_;  // none for a missing file
+    std::string columns_;                 // what each row's SELECT names
     std::string problem_;
-    std::string columns_;  // what a read selects, in HistoryRow's order
 };

@@ -27,4 +27,13 @@ struct HistoryRow {
     // Imported from the report: whole-second figures only (the total time is the report's
     // elapsed seconds, the rate made of them).
     bool wholeSeconds = false;
+    // Latency in seconds, round trips a minute under load and the grade of what the load added
+    // ("A+" to "F"); none where not measured.
+    std::optional<double> latencyIdleSeconds;
+    std::optional<double> latencyIdleSpreadSeconds;
+    std::optional<double> latencyLoadedSeconds;
+    std::optional<double> latencyLoaded90Seconds;
+    std::optional<double> latencyKernelSeconds;
+    std::optional<double> responsivenessRpm;
+    std::optional<std::string> latencyGrade;
 };

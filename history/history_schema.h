@@ -20,23 +20,33 @@ inline constexpr const char* kHistorySchema =
     " rate_mbit_s REAL,"
     " server_address TEXT,"
     " program TEXT,"
-    " whole_seconds INTEGER NOT NULL DEFAULT 0,"
-    " final_url TEXT);"
+    " whole_seconds INTEGER NOT NULL DEFAULT 0);"
     "CREATE INDEX IF NOT EXISTS tests_by_start ON tests(start_utc, id);"
     "CREATE INDEX IF NOT EXISTS tests_by_url ON tests(url, start_utc, id);";
 
-// The columns every reader selects, in HistoryRow's order.
+// The columns of version 1 every reader selects, in HistoryRow's order.
 inline constexpr const char* kHistoryColumns =
     "id, start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s, rate_mbit_s,"
-    " server_address, program, whole_seconds, final_url";
+    " server_address, program, whole_seconds";
 
-// Columns added since version 1, each with its type: a history of version 1 gets those it
-// lacks when it is next written (ALTER TABLE tests ADD COLUMN); a reader of version 1 reads
-// them as NULL.
+// Columns added since version 1, selected after kHistoryColumns in this order. Upgrading adds
+// each one a history lacks (ALTER TABLE tests ADD COLUMN), so that a history of any earlier
+// version is brought up to this one in place; a row recorded before has NULL in them.
 struct HistoryAddedColumn {
     const char* name;
     const char* type;
 };
 inline constexpr HistoryAddedColumn kHistoryAddedColumns[] = {
+    // Latency in seconds (median idle, its spread, median and 90th percentile loaded, the
+    // download connection's own as the kernel kept it), round trips a minute under load and
+    // the grade of what the load added.
+    {"latency_idle_s", "REAL"},
+    {"latency_idle_spread_s", "REAL"},
+    {"latency_loaded_s", "REAL"},
+    {"latency_loaded_p90_s", "REAL"},
+    {"latency_kernel_s", "REAL"},
+    {"responsiveness_rpm", "REAL"},
+    {"latency_grade", "TEXT"},
+    // The URL the data came from after redirects, its password masked.
     {"final_url", "TEXT"},
 };

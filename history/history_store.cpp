@@ -5,7 +5,9 @@
 #include <chrono>
 #include <cstdint>
 #include <iterator>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -89,8 +91,11 @@ std::string ReadReport(const ReportToImport& report) {
 
 constexpr const char* kInsert =
     "INSERT INTO tests (start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s,"
-    " rate_mbit_s, server_address, program, whole_seconds, final_url)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)";
+    " rate_mbit_s, server_address, program, whole_seconds, latency_idle_s,"
+    " latency_idle_spread_s, latency_loaded_s, latency_loaded_p90_s, latency_kernel_s,"
+    " responsiveness_rpm, latency_grade, final_url)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18,"
+    " ?19)";
 
 int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.reset();
@@ -105,14 +110,60 @@ int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.bindText(9, row.serverAddress);
     insert.bindText(10, row.program);
     insert.bindInteger(11, row.wholeSeconds ? 1 : 0);
-    insert.bindText(12, MaskUrlPassword(row.finalUrl));
+    insert.bindReal(12, row.latencyIdleSeconds);
+    insert.bindReal(13, row.latencyIdleSpreadSeconds);
+    insert.bindReal(14, row.latencyLoadedSeconds);
+    insert.bindReal(15, row.latencyLoaded90Seconds);
+    insert.bindReal(16, row.latencyKernelSeconds);
+    insert.bindReal(17, row.responsivenessRpm);
+    if (row.latencyGrade) {
+        insert.bindText(18, *row.latencyGrade);
+    } else {
+        sqlite3_bind_null(insert.handle(), 18);
+    }
+    insert.bindText(19, MaskUrlPassword(row.finalUrl));
     const int rc = insert.step();
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+// Adds every column of this version that the table lacks, and sets the version; inside the
+// caller's transaction. Each column is looked up rather than assumed from the old version, so
+// that a history any earlier program made is brought up to this one.
+int Upgrade(SqliteDatabase& db) {
+    std::vector<std::string> present;
+    {
+        SqliteStatement columns(db, "PRAGMA table_info(tests)");
+        if (columns.prepared() != SQLITE_OK) {
+            return columns.prepared();
+        }
+        int rc = SQLITE_ROW;
+        while ((rc = columns.step()) == SQLITE_ROW) {
+            present.push_back(columns.text(1));
+        }
+        if (rc != SQLITE_DONE) {
+            return rc;
+        }
+    }
+    for (const HistoryAddedColumn& column : kHistoryAddedColumns) {
+        if (std::find(present.begin(), present.end(), column.name) != present.end()) {
+            continue;
+        }
+        const std::string add =
+            std::string("ALTER TABLE tests ADD COLUMN ") + column.name + " " + column.type;
+        if (const int rc = db.exec(add.c_str()); rc != SQLITE_OK) {
+            return rc;
+        }
+    }
+    const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
+    return db.exec(version.c_str());
 }
 
 // Creates the tables and imports the report; inside the caller's transaction.
 int Create(SqliteDatabase& db, const ReportToImport& report) {
     if (const int rc = db.exec(kHistorySchema); rc != SQLITE_OK) {
+        return rc;
+    }
+    if (const int rc = Upgrade(db); rc != SQLITE_OK) {
         return rc;
     }
     SqliteStatement insert(db, kInsert);
@@ -124,31 +175,7 @@ int Create(SqliteDatabase& db, const ReportToImport& report) {
             return rc;
         }
     }
-    const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
-    return db.exec(version.c_str());
-}
-
-// Brings a history of version 1 to this version in place: each column added since that it
-// lacks; inside the caller's transaction.
-int Upgrade(SqliteDatabase& db) {
-    for (const HistoryAddedColumn& added : kHistoryAddedColumns) {
-        std::int64_t present = 0;
-        const std::string count =
-            std::string("SELECT count(*) FROM pragma_table_info('tests') WHERE name = '") +
-            added.name + "'";
-        if (const int rc = db.queryInteger(count.c_str(), present); rc != SQLITE_OK) {
-            return rc;
-        }
-        if (present == 0) {
-            const std::string add =
-                std::string("ALTER TABLE tests ADD COLUMN ") + added.name + " " + added.type;
-            if (const int rc = db.exec(add.c_str()); rc != SQLITE_OK) {
-                return rc;
-            }
-        }
-    }
-    const std::string version = "PRAGMA user_version = " + std::to_string(kHistorySchemaVersion);
-    return db.exec(version.c_str());
+    return SQLITE_OK;
 }
 
 class Recording {

@@ -55,6 +55,16 @@ std::string CInternetFile::FinalUrl() const {
     return url;
 }
 
+int CInternetFile::DuplicateDataSocket() const {
+    int socket = -1;
+    DWORD length = sizeof socket;
+    if (m_hInternet == nullptr ||
+        !InternetQueryOptionA(m_hInternet, INTERNET_OPTION_DATA_SOCKET, &socket, &length)) {
+        return -1;
+    }
+    return socket;
+}
+
 void CInternetFile::Raise(DWORD error) const {
     RaiseInternetError(m_dwContext, error);
 }

@@ -49,6 +49,9 @@ public:
     std::string ConnectedAddress() const;
     // The URL the data comes from, after the redirects followed; empty when not known.
     std::string FinalUrl() const;
+    // A descriptor of the socket the file's data arrives on, the caller's to close; -1 when
+    // the file is closed or has not connected yet.
+    int DuplicateDataSocket() const;
 
     HINTERNET GetInternetHandle() const { return m_hInternet; }
     HINTERNET GetConnectionHandle() const { return m_hConnection; }

@@ -19,7 +19,8 @@ std::function<int(const MessageBoxCall&)> Shower() {
 
 }  // namespace
 
-int MessageBoxA(QWidget* owner, const std::string& text, const std::string& caption, UINT style) {
+int MessageBoxA(DesktopWindow* owner, const std::string& text, const std::string& caption,
+                UINT style) {
     const std::function<int(const MessageBoxCall&)> show = Shower();
     if (!show) {
         SetLastError(ERROR_INVALID_HANDLE);

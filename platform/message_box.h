@@ -9,42 +9,28 @@
 
 #include "platform/win_types.h"
 
-class QWidget;
-
+// The boxes the program shows: OK, or Yes and No (Yes the default), with the stop or the
+// exclamation icon or none.
 constexpr UINT MB_OK = 0x00000000;
-constexpr UINT MB_OKCANCEL = 0x00000001;
-constexpr UINT MB_ABORTRETRYIGNORE = 0x00000002;
-constexpr UINT MB_YESNOCANCEL = 0x00000003;
 constexpr UINT MB_YESNO = 0x00000004;
-constexpr UINT MB_RETRYCANCEL = 0x00000005;
 constexpr UINT MB_TYPEMASK = 0x0000000F;
 constexpr UINT MB_ICONHAND = 0x00000010;
 constexpr UINT MB_ICONSTOP = MB_ICONHAND;
-constexpr UINT MB_ICONERROR = MB_ICONHAND;
-constexpr UINT MB_ICONQUESTION = 0x00000020;
 constexpr UINT MB_ICONEXCLAMATION = 0x00000030;
-constexpr UINT MB_ICONWARNING = MB_ICONEXCLAMATION;
-constexpr UINT MB_ICONASTERISK = 0x00000040;
-constexpr UINT MB_ICONINFORMATION = MB_ICONASTERISK;
 constexpr UINT MB_ICONMASK = 0x000000F0;
-constexpr UINT MB_DEFBUTTON1 = 0x00000000;
-constexpr UINT MB_DEFBUTTON2 = 0x00000100;
 
 constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDABORT = 3;
-constexpr int IDRETRY = 4;
-constexpr int IDIGNORE = 5;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
 // Shows a box owned by owner (none when null) and returns the button pressed. The owner is
 // only passed on; this layer never looks at it.
-int MessageBoxA(QWidget* owner, const std::string& text, const std::string& caption, UINT style);
+int MessageBoxA(DesktopWindow* owner, const std::string& text, const std::string& caption,
+                UINT style);
 
 // What a box was asked to show; handed to the answerer that tests install.
 struct MessageBoxCall {
-    QWidget* owner;
+    DesktopWindow* owner;
     std::string text;
     std::string caption;
     UINT style;

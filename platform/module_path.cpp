@@ -3,10 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <vector>
-
-#include "platform/last_error.h"
 
 namespace {
 
@@ -36,25 +33,4 @@ std::string ModuleFileName() {
         stat(path.c_str(), &status) != 0)
         path.resize(path.size() - markLength);
     return path;
-}
-
-DWORD GetModuleFileNameA(const void* /*module*/, char* buffer, DWORD size) {
-    const std::string path = ModuleFileName();
-    if (path.empty()) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return 0;
-    }
-    if (buffer == nullptr || size == 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    if (path.size() >= size) {
-        std::memcpy(buffer, path.data(), size - 1);
-        buffer[size - 1] = '\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return size;
-    }
-    std::memcpy(buffer, path.c_str(), path.size() + 1);
-    SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(path.size());
 }

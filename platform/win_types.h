@@ -13,6 +13,9 @@ using WPARAM = std::uint64_t;
 using LPARAM = std::int64_t;
 // A window is known by the number its registration handed out; 0 is no window.
 using HWND = std::uintptr_t;
+// A window of the desktop (a Qt widget), below the desktop layer: only handed on, never looked
+// into; platform/desktop/desktop_window.h turns a widget into one and back.
+struct DesktopWindow;
 
 #ifndef TRUE
 #define TRUE 1

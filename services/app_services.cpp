@@ -16,20 +16,10 @@ std::string& NameStore() {
 
 // Read from worker threads while the user-interface thread sets and clears it.
 std::mutex mainWindowLock;
-QWidget* mainWindow = nullptr;
+DesktopWindow* mainWindow = nullptr;
 
 bool GetsDefaultIcon(UINT style) {
-    if ((style & MB_ICONMASK) != 0)
-        return false;
-    switch (style & MB_TYPEMASK) {
-        case MB_OK:
-        case MB_OKCANCEL:
-        case MB_YESNO:
-        case MB_YESNOCANCEL:
-            return true;
-        default:
-            return false;
-    }
+    return (style & MB_ICONMASK) == 0;
 }
 
 }  // namespace
@@ -48,18 +38,18 @@ int ApplicationMessageBox(const std::string& text, UINT style) {
     return MessageBoxA(MainWindow(), text, ApplicationName(), style);
 }
 
-void SetMainWindow(QWidget* window) {
+void SetMainWindow(DesktopWindow* window) {
     std::lock_guard lock(mainWindowLock);
     mainWindow = window;
 }
 
-void ForgetMainWindow(QWidget* gone) {
+void ForgetMainWindow(DesktopWindow* gone) {
     std::lock_guard lock(mainWindowLock);
     if (mainWindow == gone)
         mainWindow = nullptr;
 }
 
-QWidget* MainWindow() {
+DesktopWindow* MainWindow() {
     std::lock_guard lock(mainWindowLock);
     return mainWindow;
 }

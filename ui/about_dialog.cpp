@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "platform/desktop/desktop_window.h"
 #include "platform/desktop/shell.h"
 #include "services/app_services.h"
 #include "ui/app_icon.h"
@@ -31,9 +32,9 @@ const char* AboutDialog::MailLink() {
 }
 
 AboutDialog::AboutDialog(QWidget* parent)
-    : QDialog(parent ? parent : MainWindow(), Qt::Dialog | Qt::CustomizeWindowHint |
-                                                  Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                                  Qt::WindowCloseButtonHint) {
+    : QDialog(parent ? parent : AsWidget(MainWindow()),
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("About Corvanite"));
     setFont(DialogUnits::dialogFont());
     const DialogUnits units(font());

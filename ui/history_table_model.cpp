@@ -1,6 +1,7 @@
 #include "ui/history_table_model.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "bandwidth/request.h"
 #include "frontend/outcome_table.h"
@@ -128,6 +129,16 @@ QString HistoryTableModel::cellText(const HistoryRow& row, int column) {
         case MegabytesColumn:
             return row.megabitsPerSecond ? Text(FormatRateFigure(*row.megabitsPerSecond / 8))
                                          : QString();
+        case LatencyIdleColumn:
+            return Optional(row.latencyIdleSeconds, FormatLatencyDuration);
+        case LatencyLoadedColumn:
+            return Optional(row.latencyLoadedSeconds, FormatLatencyDuration);
+        case ResponsivenessColumn:
+            return row.responsivenessRpm ? QString::number(static_cast<long long>(
+                                               std::lround(*row.responsivenessRpm)))
+                                         : QString();
+        case GradeColumn:
+            return row.latencyGrade ? Text(*row.latencyGrade) : QString();
         case ServerColumn:
             return Text(row.serverAddress);
         case ProgramColumn:
@@ -157,7 +168,7 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
             }
             return {};
         case Qt::TextAlignmentRole:
-            if (index.column() >= SizeColumn && index.column() <= MegabytesColumn) {
+            if (index.column() >= SizeColumn && index.column() <= ResponsivenessColumn) {
                 return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
             }
             return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
@@ -170,9 +181,9 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    static const char* const Titles[ColumnCount] = {"Start",      "URL",        "Outcome", "Size",
-                                                    "First byte", "Total time", "Mbit/s",  "MB/s",
-                                                    "Server",     "Program"};
+    static const char* const Titles[ColumnCount] = {
+        "Start", "URL",          "Outcome",        "Size", "First byte", "Total time", "Mbit/s",
+        "MB/s",  "Idle latency", "Loaded latency", "RPM",  "Grade",      "Server",     "Program"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(Titles[section])
                                                  : QVariant();
 }

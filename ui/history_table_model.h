@@ -28,6 +28,10 @@ public:
         TotalTimeColumn,
         MegabitsColumn,
         MegabytesColumn,
+        LatencyIdleColumn,
+        LatencyLoadedColumn,
+        ResponsivenessColumn,
+        GradeColumn,
         ServerColumn,
         ProgramColumn,
         ColumnCount

@@ -42,7 +42,11 @@ void ResultLineLogic::progress(std::uint64_t blocksRead, Clock::time_point now) 
 
 void ResultLineLogic::testFinished(unsigned outcome, const std::optional<TestEnding>& ending) {
     if (outcome == OutcomeFinished && ending) {
-        settle(State::Result, FormatResultLine(*ending));
+        std::string text = FormatResultLine(*ending);
+        if (const std::string latency = FormatLatencyLine(*ending); !latency.empty()) {
+            text += "\n" + latency;
+        }
+        settle(State::Result, std::move(text));
     } else {
         // The status line says that it failed; this one says why, as corvanite-cli does.
         settle(State::Empty, FailureCauseText(outcome, ending ? ending->cause : std::string()));

@@ -29,6 +29,7 @@
 
 #include "frontend/history_csv.h"
 #include "frontend/result_line.h"
+#include "platform/desktop/desktop_window.h"
 #include "platform/message_box.h"
 #include "services/app_services.h"
 #include "ui/app_icon.h"
@@ -447,7 +448,7 @@ void ResultsWindow::exportCsv() {
     if (!ExportHistoryCsv(rows, path, &problem)) {
         view_.viewChanged();
         showStatus();
-        MessageBoxA(this,
+        MessageBoxA(AsDesktopWindow(this),
                     "The results could not be exported: " + problem +
                         ".\nChoose another file, or a folder you can write.",
                     ApplicationName(), MB_OK | MB_ICONEXCLAMATION);

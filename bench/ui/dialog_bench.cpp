@@ -33,6 +33,7 @@
 #include "bench/common/served_file.h"
 #include "bench/common/stats.h"
 #include "bench/common/summary.h"
+#include "platform/desktop/desktop_window.h"
 #include "platform/message_box.h"
 #include "services/app_services.h"
 #include "tests/support/temp_dir.h"
@@ -109,7 +110,7 @@ class DialogRunner {
 public:
     explicit DialogRunner(const std::string& programDirectory)
         : dialog_(TestDialog::Options{programDirectory, {}}) {
-        SetMainWindow(&dialog_);
+        SetMainWindow(AsDesktopWindow(&dialog_));
         dialog_.show();
         url_ = dialog_.findChild<QComboBox*>("url");
         status_ = dialog_.findChild<QLabel*>("status");

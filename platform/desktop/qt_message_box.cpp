@@ -4,42 +4,25 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/desktop/desktop_window.h"
 #include "platform/desktop/ui_thread.h"
 #include "platform/last_error.h"
 
 namespace {
 
-constexpr UINT MB_DEFMASK = 0x00000F00;
-
-// The buttons of each button set, in the order the platform numbers them for the default
-// button bits.
+// The buttons of each button set, the first the default.
 QList<QMessageBox::StandardButton> ButtonsOf(UINT style) {
-    switch (style & MB_TYPEMASK) {
-        case MB_OKCANCEL:
-            return {QMessageBox::Ok, QMessageBox::Cancel};
-        case MB_ABORTRETRYIGNORE:
-            return {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
-        case MB_YESNOCANCEL:
-            return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
-        case MB_YESNO:
-            return {QMessageBox::Yes, QMessageBox::No};
-        case MB_RETRYCANCEL:
-            return {QMessageBox::Retry, QMessageBox::Cancel};
-        default:
-            return {QMessageBox::Ok};
-    }
+    if ((style & MB_TYPEMASK) == MB_YESNO)
+        return {QMessageBox::Yes, QMessageBox::No};
+    return {QMessageBox::Ok};
 }
 
 QMessageBox::Icon IconOf(UINT style) {
     switch (style & MB_ICONMASK) {
         case MB_ICONHAND:
             return QMessageBox::Critical;
-        case MB_ICONQUESTION:
-            return QMessageBox::Question;
         case MB_ICONEXCLAMATION:
             return QMessageBox::Warning;
-        case MB_ICONASTERISK:
-            return QMessageBox::Information;
         default:
             return QMessageBox::NoIcon;
     }
@@ -49,14 +32,6 @@ int IdOf(QMessageBox::StandardButton button) {
     switch (button) {
         case QMessageBox::Ok:
             return IDOK;
-        case QMessageBox::Cancel:
-            return IDCANCEL;
-        case QMessageBox::Abort:
-            return IDABORT;
-        case QMessageBox::Retry:
-            return IDRETRY;
-        case QMessageBox::Ignore:
-            return IDIGNORE;
         case QMessageBox::Yes:
             return IDYES;
         case QMessageBox::No:
@@ -84,8 +59,7 @@ int ShowBox(QWidget* owner, const std::string& text, const std::string& caption,
     const QList<QMessageBox::StandardButton> buttons = ButtonsOf(style);
     for (const QMessageBox::StandardButton button : buttons)
         box.addButton(button);
-    const qsizetype defaultIndex = static_cast<qsizetype>((style & MB_DEFMASK) >> 8);
-    box.setDefaultButton(buttons.value(defaultIndex < buttons.size() ? defaultIndex : 0));
+    box.setDefaultButton(buttons.front());
     // Modal to the whole application, which keeps the owner from taking input until the box
     // closes while the event loop goes on delivering posted messages.
     box.exec();
@@ -97,7 +71,7 @@ int ShowBox(QWidget* owner, const std::string& text, const std::string& caption,
 int ShowQtMessageBox(const MessageBoxCall& call) {
     int result = 0;
     if (!RunOnUiThread(
-            [&] { result = ShowBox(call.owner, call.text, call.caption, call.style); })) {
+            [&] { result = ShowBox(AsWidget(call.owner), call.text, call.caption, call.style); })) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }

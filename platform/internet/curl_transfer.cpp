@@ -1,5 +1,9 @@
 #include "platform/internet/curl_transfer.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "platform/internet/curl_errors.h"
@@ -28,6 +32,10 @@ CurlTransfer::CurlTransfer() : received_(kReceiveBufferSize) {
         curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &CurlTransfer::onRequestReady);
         curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_OPENSOCKETFUNCTION, &CurlTransfer::onOpenSocket);
+        curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETFUNCTION, &CurlTransfer::onCloseSocket);
+        curl_easy_setopt(easy_, CURLOPT_CLOSESOCKETDATA, this);
     }
 }
 
@@ -201,6 +209,28 @@ std::string CurlTransfer::effectiveUrl() const {
         return {};
     }
     return url;
+}
+
+int CurlTransfer::duplicateSocket() const {
+    return dataSocket_ == CURL_SOCKET_BAD ? -1 : ::fcntl(dataSocket_, F_DUPFD_CLOEXEC, 0);
+}
+
+// libcurl's own way of making a socket, noted: the one made last (an FTP file's data
+// connection comes after its control connection) is the one the data arrives on.
+curl_socket_t CurlTransfer::onOpenSocket(void* self, curlsocktype, curl_sockaddr* address) {
+    const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+    if (socket != CURL_SOCKET_BAD) {
+        static_cast<CurlTransfer*>(self)->dataSocket_ = socket;
+    }
+    return socket;
+}
+
+int CurlTransfer::onCloseSocket(void* self, curl_socket_t socket) {
+    auto* transfer = static_cast<CurlTransfer*>(self);
+    if (transfer->dataSocket_ == socket) {
+        transfer->dataSocket_ = CURL_SOCKET_BAD;
+    }
+    return ::close(socket);
 }
 
 std::int64_t CurlTransfer::contentLength() const {

@@ -72,11 +72,15 @@ public:
     std::string peerAddress() const;
     // The URL the data comes from, after the redirects followed; empty before the transfer.
     std::string effectiveUrl() const;
+    // A new descriptor of the socket the transfer's data arrives on; -1 before it has one.
+    int duplicateSocket() const;
 
 private:
     static size_t onBody(char* data, size_t size, size_t count, void* self);
     static size_t onHeader(char* data, size_t size, size_t count, void* self);
     static int onRequestReady(void* self, char* ip, char* localIp, int port, int localPort);
+    static curl_socket_t onOpenSocket(void* self, curlsocktype purpose, curl_sockaddr* address);
+    static int onCloseSocket(void* self, curl_socket_t socket);
 
     void reset(Protocol protocol, bool keepBody);
     DWORD readWhenEmpty(void* buffer, DWORD size, DWORD* got);
@@ -91,6 +95,7 @@ private:
     CURL* easy_ = nullptr;
     curl_slist* requestHeaders_ = nullptr;
     CURLM* multi_ = nullptr;
+    curl_socket_t dataSocket_ = CURL_SOCKET_BAD;
     char errorText_[CURL_ERROR_SIZE] = {};
     Protocol protocol_ = Protocol::Http;
     bool added_ = false;

@@ -71,6 +71,27 @@ BOOL givePeerAddress(HINTERNET handle, void* buffer, DWORD* bufferLength) {
     return giveText(address, buffer, bufferLength);
 }
 
+BOOL giveDataSocket(HINTERNET handle, void* buffer, DWORD* bufferLength) {
+    if (!bufferLength) {
+        return fail(ERROR_INVALID_PARAMETER);
+    }
+    if (!buffer || *bufferLength < sizeof(int)) {
+        *bufferLength = sizeof(int);
+        return fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    const std::shared_ptr<RemoteFile> file = findHandleOf<RemoteFile>(handle);
+    if (!file) {
+        return FALSE;
+    }
+    const int socket = file->duplicateSocket();
+    if (socket < 0) {
+        return fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+    }
+    std::memcpy(buffer, &socket, sizeof socket);
+    *bufferLength = sizeof socket;
+    return TRUE;
+}
+
 }  // namespace
 
 BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* bufferLength) {
@@ -98,6 +119,9 @@ BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* b
             default:
                 return giveDword(static_cast<DWORD>(last.proxyStatus), buffer, bufferLength);
         }
+    }
+    if (option == INTERNET_OPTION_DATA_SOCKET) {
+        return giveDataSocket(handle, buffer, bufferLength);
     }
     if (option != INTERNET_OPTION_HANDLE_TYPE && option != INTERNET_OPTION_CONNECT_TIMEOUT &&
         option != INTERNET_OPTION_RECEIVE_TIMEOUT) {

@@ -53,6 +53,10 @@ std::string RemoteFile::peerAddress() const {
     return closed_ ? std::string() : transfer().peerAddress();
 }
 
+int RemoteFile::duplicateSocket() const {
+    return closed_ ? -1 : transfer().duplicateSocket();
+}
+
 DWORD RemoteFile::start() {
     if (closed_) {
         return ERROR_INVALID_HANDLE;

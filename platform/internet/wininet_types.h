@@ -30,6 +30,7 @@ constexpr DWORD INTERNET_SERVICE_FTP = 1;
 constexpr DWORD INTERNET_SERVICE_GOPHER = 2;
 constexpr DWORD INTERNET_SERVICE_HTTP = 3;
 constexpr INTERNET_PORT INTERNET_DEFAULT_FTP_PORT = 21;
+constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;
 constexpr INTERNET_PORT INTERNET_INVALID_PORT_NUMBER = 0;
 
 constexpr DWORD GENERIC_READ = 0x80000000;
@@ -94,7 +95,7 @@ constexpr DWORD INTERNET_OPTION_HANDLE_TYPE = 9;
 // On a request handle: the URL its data comes from, after the redirects followed,
 // NUL-terminated; the length given back leaves out the NUL.
 constexpr DWORD INTERNET_OPTION_URL = 34;
-// Options of this stand-in's own, numbered far above the platform's. Both are queried only.
+// Options of this stand-in's own, numbered far above the platform's. All are queried only.
 // The server's address as connected, on a request handle (an HTTP request or an FTP file):
 // "192.0.2.7:80", "[2001:db8::7]:21", NUL-terminated; the length given back leaves out the NUL.
 // ERROR_INTERNET_INCORRECT_HANDLE_STATE until the file's transfer has connected.
@@ -106,9 +107,14 @@ constexpr DWORD INTERNET_OPTION_TRANSFER_ERROR_TEXT = 0x43560002;
 // With a null handle, of the same transfer: the system's reason its connection failed (an
 // errno value, DWORD, 0 for none); the proxy it went through ("host:port", NUL-terminated,
 // empty when it went direct); the proxy's HTTP status refusing it a tunnel (DWORD, 0 for none).
-constexpr DWORD INTERNET_OPTION_TRANSFER_SYSTEM_ERROR = 0x43560003;
-constexpr DWORD INTERNET_OPTION_TRANSFER_PROXY = 0x43560004;
-constexpr DWORD INTERNET_OPTION_TRANSFER_PROXY_STATUS = 0x43560005;
+constexpr DWORD INTERNET_OPTION_TRANSFER_SYSTEM_ERROR = 0x43560004;
+constexpr DWORD INTERNET_OPTION_TRANSFER_PROXY = 0x43560005;
+constexpr DWORD INTERNET_OPTION_TRANSFER_PROXY_STATUS = 0x43560006;
+// On a request handle whose transfer has connected: a new descriptor (an int, close-on-exec)
+// of the socket its data arrives on, for reading the connection's state from the kernel
+// (TCP_INFO) on any thread while the transfer runs. The caller closes it; the connection lives
+// on until both are closed. ERROR_INTERNET_INCORRECT_HANDLE_STATE before it has connected.
+constexpr DWORD INTERNET_OPTION_DATA_SOCKET = 0x43560003;
 
 // Handle types reported for INTERNET_OPTION_HANDLE_TYPE.
 constexpr DWORD INTERNET_HANDLE_TYPE_INTERNET = 1;

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/desktop/desktop_window.h"
 #include "platform/desktop/shell.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box.h"
@@ -78,7 +79,7 @@ protected:
             made_ = shown;
             madeAt_ = shown;
             QTimer::singleShot(0, shown, [this, shown, duringRun] {
-                mainWindowDuringRun_ = MainWindow();
+                mainWindowDuringRun_ = AsWidget(MainWindow());
                 if (duringRun)
                     duringRun(*shown);
                 shown->accept();

@@ -90,6 +90,8 @@ TEST_F(ServedFile, AFinishedTestPrintsItsStatusReportBlockAndPreciseFigures) {
         figures, m,
         std::regex("[0-9.]+ Mbit/s \\([0-9.]+ MB/s\\): [0-9.]+ [kMG]?B in [0-9.]+ m?s, first byte "
                    "after [0-9.]+ m?s\n"
+                   // A download this short may end before the first loaded probe.
+                   "(?:Latency [^\n]+\n)?"
                    "Precise figures:\n"
                    "  Bytes received:  (\\d+) bytes\n"
                    "  First byte:      (\\d+\\.\\d{3}) seconds after asking for the URL\n"
@@ -100,7 +102,10 @@ TEST_F(ServedFile, AFinishedTestPrintsItsStatusReportBlockAndPreciseFigures) {
                    "  Rate:            (\\d+\\.\\d\\d) megabits per second \\(Mbit/s\\)\n"
                    "                   (\\d+\\.\\d\\d) megabytes per second \\(MB/s\\)\n"
                    "  Server:          127\\.0\\.0\\.1:\\d+\n"
-                   "  Final URL:       http://127\\.0\\.0\\.1:\\d+/f\\.bin\n")))
+                   "  Final URL:       http://127\\.0\\.0\\.1:\\d+/f\\.bin\n"
+                   "  Latency idle:    \\d+\\.\\d{4} seconds, the median round trip before the "
+                   "download \\(spread \\d+\\.\\d{4}\\)\n"
+                   "(?:  [^\n]+\n)*")))
         << figures;
     EXPECT_EQ(m[1].str(), std::to_string(kSize));
     const double megabits = std::stod(m[5].str());
@@ -131,9 +136,11 @@ TEST_F(ServedFile, JsonGivesOneObjectWithTheFiguresAndTheirUnits) {
     QStringList keys = json.keys();
     keys.sort();
     EXPECT_EQ(keys.join(",").toStdString(),
-              "bytes,cause,final_url,first_byte_seconds,kibibytes_per_second,megabits_per_second,"
-              "megabytes_per_second,outcome,report,seconds,server_address,start_time,status,"
-              "transfer_seconds,url");
+              "bytes,cause,final_url,first_byte_seconds,kibibytes_per_second,latency_added_seconds,"
+              "latency_grade,latency_idle_seconds,latency_idle_spread_seconds,"
+              "latency_kernel_seconds,latency_loaded_p90_seconds,latency_loaded_seconds,"
+              "megabits_per_second,megabytes_per_second,outcome,report,responsiveness_rpm,"
+              "seconds,server_address,start_time,status,transfer_seconds,url");
     EXPECT_EQ(json["url"].toString().toStdString(), url("/f.bin"));
     EXPECT_EQ(json["outcome"].toInt(-1), 0);
     EXPECT_EQ(json["status"].toString().toStdString(), "Downloading finished.");

@@ -47,7 +47,10 @@ TEST(HistoryJson, OneObjectPerLine) {
               "\"first_byte_seconds\":0.023000,\"transfer_seconds\":8.477000,"
               "\"total_seconds\":8.500000,\"megabits_per_second\":94.118,"
               "\"megabytes_per_second\":11.765,\"server_address\":\"192.0.2.7:80\","
-              "\"program\":\"corvanite-cli\",\"whole_seconds\":false}\n");
+              "\"program\":\"corvanite-cli\",\"whole_seconds\":false,"
+              "\"latency_idle_seconds\":null,\"latency_loaded_seconds\":null,"
+              "\"latency_loaded_p90_seconds\":null,\"latency_kernel_seconds\":null,"
+              "\"responsiveness_rpm\":null,\"latency_grade\":null}\n");
     HistoryRow failed;
     failed.outcome = 2;
     const std::string line = HistoryJsonLine(failed);

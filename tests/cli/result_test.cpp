@@ -11,6 +11,13 @@
 
 namespace {
 
+// A test whose latency was not measured.
+constexpr const char* kNoLatency =
+    ",\"latency_idle_seconds\":null,\"latency_idle_spread_seconds\":null,"
+    "\"latency_loaded_seconds\":null,\"latency_loaded_p90_seconds\":null,"
+    "\"latency_kernel_seconds\":null,\"latency_added_seconds\":null,"
+    "\"responsiveness_rpm\":null,\"latency_grade\":null";
+
 using std::chrono::milliseconds;
 using std::chrono::nanoseconds;
 
@@ -130,7 +137,7 @@ TEST(JsonResult, AFinishedTestHasEveryField) {
               "\"first_byte_seconds\":0.020,\"transfer_seconds\":0.230,"
               "\"server_address\":\"192.0.2.7:80\",\"cause\":null,"
               "\"start_time\":\"2026-12-08T03:30:05.250+01:00\",\"report\":" +
-                  JsonString(kBlock) + "}\n");
+                  JsonString(kBlock) + kNoLatency + "}\n");
 }
 
 TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
@@ -145,7 +152,8 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
               "user.\",\"bytes\":null,\"seconds\":null,\"kibibytes_per_second\":null,"
               "\"megabits_per_second\":null,\"megabytes_per_second\":null,"
               "\"first_byte_seconds\":null,\"transfer_seconds\":null,\"server_address\":null,"
-              "\"cause\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\",\"report\":null}\n");
+              "\"cause\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\",\"report\":null" +
+                  std::string(kNoLatency) + "}\n");
     result.outcome = 100;
     result.cause = "the server answered with HTTP status 404 Not Found";
     EXPECT_NE(FormatJsonResult(result).find(

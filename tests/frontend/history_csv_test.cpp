@@ -19,17 +19,18 @@ constexpr auto Finished = FinishedSampleRow;
 TEST(HistoryCsv, OneLinePerTestUnderTheHeader) {
     EXPECT_EQ(HistoryCsvHeader(),
               "start_utc,url,outcome,status,bytes,first_byte_s,transfer_s,total_s,rate_mbit_s,"
-              "rate_mb_s,server_address,program,whole_seconds\r\n");
+              "rate_mb_s,server_address,program,whole_seconds,latency_idle_seconds,"
+              "latency_loaded_seconds,responsiveness_rpm,latency_grade\r\n");
     EXPECT_EQ(HistoryCsvLine(Finished()),
               "2026-12-08T17:05:09.123Z,http://h/f.bin,0,Downloading finished.,100000000,"
-              "0.023000,8.477000,8.500000,94.118,11.765,192.0.2.7:80,corvanite-cli,0\r\n");
+              "0.023000,8.477000,8.500000,94.118,11.765,192.0.2.7:80,corvanite-cli,0,,,,\r\n");
     HistoryRow failed;
     failed.startUtc = "2026-12-08T17:05:09.123Z";
     failed.url = "http://h/f.bin";
     failed.outcome = 100;
     failed.wholeSeconds = true;
     EXPECT_EQ(HistoryCsvLine(failed),
-              "2026-12-08T17:05:09.123Z,http://h/f.bin,100,Open URL Exception.,0,,,,,,,,1\r\n");
+              "2026-12-08T17:05:09.123Z,http://h/f.bin,100,Open URL Exception.,0,,,,,,,,1,,,,\r\n");
 }
 
 TEST(HistoryCsv, QuotesWhatWouldBreakAFieldAndDefusesFormulas) {

@@ -190,6 +190,39 @@ TEST_F(HistoryStore, AMissingHistoryReadsAsEmpty) {
     EXPECT_FALSE(std::filesystem::exists(history())) << "reading creates nothing";
 }
 
+// A history the previous version made, with one test in it: the version-1 table as it was.
+TEST_F(HistoryStore, AnEarlierVersionsHistoryIsReadAndUpgradedInPlaceKeepingItsTests) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(history().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE tests (id INTEGER PRIMARY KEY, start_utc TEXT NOT NULL,"
+                           " url TEXT NOT NULL, outcome INTEGER NOT NULL, bytes INTEGER NOT NULL,"
+                           " first_byte_s REAL, transfer_s REAL, total_s REAL, rate_mbit_s REAL,"
+                           " server_address TEXT, program TEXT,"
+                           " whole_seconds INTEGER NOT NULL DEFAULT 0);"
+                           "INSERT INTO tests (start_utc, url, outcome, bytes, total_s) VALUES"
+                           " ('2026-12-01T10:00:00.000Z', 'http://old/f.bin', 0, 5, 1.0);"
+                           "PRAGMA user_version = 1;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    writeFile(report(), Block("http://imported-twice/f.bin"));
+    ASSERT_EQ(urls(HistoryOrder::OldestFirst), std::vector<std::string>{"http://old/f.bin"});
+
+    HistoryRow measured = Row("2026-12-08T10:00:00.000Z", "http://new/f.bin");
+    measured.latencyLoadedSeconds = 0.18;
+    measured.latencyGrade = "D";
+    ASSERT_TRUE(record(measured).recorded);
+
+    const std::vector<HistoryRow> read = rows();
+    ASSERT_EQ(read.size(), 2u) << "the report is imported only into a new history";
+    EXPECT_EQ(read[0].url, "http://old/f.bin");
+    EXPECT_FALSE(read[0].latencyLoadedSeconds);
+    EXPECT_FALSE(read[0].latencyGrade);
+    EXPECT_EQ(read[1].latencyLoadedSeconds, 0.18);
+    EXPECT_EQ(read[1].latencyGrade, "D");
+}
+
 struct Unreadable {
     const char* name;
     const char* content;  // null: a history of a newer version

@@ -11,6 +11,7 @@
 #include "frontend/result_line.h"
 #include "history/history_reader.h"
 #include "history/history_store.h"
+#include "platform/desktop/desktop_window.h"
 #include "services/app_services.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
@@ -34,7 +35,7 @@ TEST(EndToEnd, TypedUrlIsDownloadedTimedAndReported) {
     const std::string url = nginx.url("/sample.bin");
 
     TestDialog dialog(TestDialog::Options{program.path(), {}});
-    SetMainWindow(&dialog);
+    SetMainWindow(AsDesktopWindow(&dialog));
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     auto* box = dialog.findChild<QComboBox*>("url");
@@ -97,7 +98,7 @@ TEST(EndToEnd, AFolderThatCannotTakeTheFilesIsToldAndTheTestEndsWithItsOutcome) 
     const std::string folder = home.file("corvanite");
 
     TestDialog dialog(TestDialog::Options{folder, {}});
-    SetMainWindow(&dialog);
+    SetMainWindow(AsDesktopWindow(&dialog));
     dialog.show();
     auto* box = dialog.findChild<QComboBox*>("url");
     auto* status = dialog.findChild<QLabel*>("status");

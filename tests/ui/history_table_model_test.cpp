@@ -64,13 +64,18 @@ TEST(HistoryTable, ShowsEachTestAsAPersonReadsIt) {
         std::vector<const char*> cells;  // from Outcome on
     } expected[] = {
         {0,
-         {"Downloading finished.", "100.0 MB", "23 ms", "8.50 s", "94.1", "11.8", "192.0.2.7:80",
-          "Corvanite"}},
-        {1, {"Open URL Exception.", "0 B", "", "", "", "", "", "corvanite-cli"}},
-        {2, {"Downloading is broken by user.", "2.0 MB", "", "1.25 s", "13.1", "1.64", "", ""}},
-        {3, {"Stopped: the program was closed.", "1.0 kB", "", "200 ms", "0.04", "0.01", "", ""}},
-        {4, {"Downloading finished.", "5.0 MB", "", "3 s*", "13.3", "1.67", "", ""}},
-        {5, {"Downloading finished.", "1.0 kB", "", "<1 s*", "", "", "", ""}},
+         {"Downloading finished.", "100.0 MB", "23 ms", "8.50 s", "94.1", "11.8", "", "", "", "",
+          "192.0.2.7:80", "Corvanite"}},
+        {1, {"Open URL Exception.", "0 B", "", "", "", "", "", "", "", "", "", "corvanite-cli"}},
+        {2,
+         {"Downloading is broken by user.", "2.0 MB", "", "1.25 s", "13.1", "1.64", "", "", "", "",
+          "", ""}},
+        {3,
+         {"Stopped: the program was closed.", "1.0 kB", "", "200 ms", "0.04", "0.01", "", "", "",
+          "", "", ""}},
+        {4,
+         {"Downloading finished.", "5.0 MB", "", "3 s*", "13.3", "1.67", "", "", "", "", "", ""}},
+        {5, {"Downloading finished.", "1.0 kB", "", "<1 s*", "", "", "", "", "", "", "", ""}},
     };
     for (const auto& row : expected) {
         for (std::size_t i = 0; i < row.cells.size(); ++i) {

@@ -22,6 +22,7 @@
 
 #include "frontend/result_line.h"
 #include "frontend/string_table.h"
+#include "platform/desktop/desktop_window.h"
 #include "tests/common/stand_in_opener.h"
 #include "tests/support/ending_samples.h"
 #include "tests/ui/main_dialog_fixture.h"
@@ -271,7 +272,7 @@ TEST_F(MainDialogOnTheDesktop, AReportThatNoApplicationOpensIsNamed) {
     EXPECT_NE(call.text.find(report), std::string::npos) << call.text;
     EXPECT_EQ(call.style & MB_TYPEMASK, MB_OK);
     EXPECT_EQ(call.caption, ApplicationName());
-    EXPECT_EQ(call.owner, &dialog);
+    EXPECT_EQ(call.owner, AsDesktopWindow(&dialog));
 }
 
 TEST_F(MainDialogOnTheDesktop, AReportIsNamedOnceTheOpenerSaysNothingCouldOpenIt) {

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 
 #include "bandwidth/request.h"
+#include "platform/desktop/desktop_window.h"
 #include "platform/message_box.h"
 #include "platform/window_messages.h"
 #include "services/app_services.h"
@@ -38,7 +39,7 @@ protected:
         starter_ = std::make_unique<RecordingStarter>(threadAvailable);
         dialog_ = std::make_unique<TestDialog>(
             TestDialog::Options{folder_.path().toStdString(), starter_->starter()});
-        SetMainWindow(dialog_.get());
+        SetMainWindow(AsDesktopWindow(dialog_.get()));
         return *dialog_;
     }
 

@@ -289,7 +289,6 @@ TEST_F(MainDialog, LeavingWhileIdleAsksAndEndsWithTwoOnYes) {
     EXPECT_EQ(call.text, "Are you sure to exit?");
     EXPECT_EQ(call.style & MB_TYPEMASK, MB_YESNO);
     EXPECT_EQ(call.style & MB_ICONMASK, MB_ICONSTOP);
-    EXPECT_EQ(call.style & MB_DEFBUTTON2, 0u);
     EXPECT_TRUE(dialog.isVisible());
 
     answers_.answerNext(IDYES);

@@ -24,6 +24,7 @@
 #include "frontend/history_csv.h"
 #include "history/history_reader.h"
 #include "history/history_store.h"
+#include "platform/desktop/desktop_window.h"
 #include "tests/support/history_samples.h"
 #include "tests/support/test_files.h"
 #include "tests/ui/dialog_test_support.h"
@@ -241,7 +242,7 @@ TEST_F(Results, ExportCsvThatCannotBeWrittenSaysWhyAndNothingWhenNoFileIsChosen)
     QTest::mouseClick(child<QPushButton>("exportCsv"), Qt::LeftButton);
     ASSERT_EQ(answers_.count(), 1u);
     const MessageBoxCall call = answers_.calls().front();
-    EXPECT_EQ(call.owner, &window);
+    EXPECT_EQ(call.owner, AsDesktopWindow(&window));
     EXPECT_NE(call.text.find("could not be exported"), std::string::npos) << call.text;
     EXPECT_NE(call.text.find(unwritable), std::string::npos) << call.text;
     EXPECT_EQ(child<QLabel>("exported")->text(), QString());

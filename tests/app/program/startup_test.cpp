@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/application.h"
+#include "platform/desktop/desktop_window.h"
 #include "platform/message_box.h"
 #include "services/app_services.h"
 #include "tests/common/message_box_answers.h"
@@ -40,7 +41,7 @@ TEST(StartUp, TheMainDialogOwnsTheBoxesAndAConfirmedLeaveEndsTheRun) {
         auto dialog = std::make_unique<TestDialog>(TestDialog::Options{directory, {}});
         made = dialog.get();
         QTimer::singleShot(0, made, [&] {
-            mainWindow = MainWindow();
+            mainWindow = AsWidget(MainWindow());
             QKeyEvent help(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
             QApplication::sendEvent(made->focusWidget() ? made->focusWidget() : made, &help);
             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -58,10 +59,10 @@ TEST(StartUp, TheMainDialogOwnsTheBoxesAndAConfirmedLeaveEndsTheRun) {
     EXPECT_EQ(help.text, "Failed to launch help.");
     EXPECT_EQ(help.caption, "Corvanite-startup");
     EXPECT_EQ(help.style, MB_OK | MB_ICONEXCLAMATION);
-    EXPECT_EQ(help.owner, made);
+    EXPECT_EQ(AsWidget(help.owner), made);
     const MessageBoxCall leave = answers.calls()[1];
     EXPECT_EQ(leave.text, "Are you sure to exit?");
-    EXPECT_EQ(leave.owner, made);
+    EXPECT_EQ(AsWidget(leave.owner), made);
     fs::remove_all(directory);
 }
 

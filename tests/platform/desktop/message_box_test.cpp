@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/desktop/desktop_window.h"
 #include "tests/common/message_box_answers.h"
 #include "tests/common/qt_application.h"
 
@@ -71,26 +72,27 @@ TEST_F(MessageBoxTest, TheAnswererSeesTheCallOnTheAskingThreadAndNoBoxIsShown) {
     MessageBoxAnswers answers;
     answers.answerNext(IDNO);
     QWidget owner;
-    EXPECT_EQ(MessageBoxA(&owner, "Text", "Caption", MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(MessageBoxA(AsDesktopWindow(&owner), "Text", "Caption", MB_YESNO | MB_ICONHAND),
+              IDNO);
     std::thread::id asked;
     SetMessageBoxAnswerer([&](const MessageBoxCall&) {
         asked = std::this_thread::get_id();
-        return IDRETRY;
+        return IDYES;
     });
     int fromWorker = 0;
-    std::thread worker([&] { fromWorker = MessageBoxA(nullptr, "t", "c", MB_RETRYCANCEL); });
+    std::thread worker([&] { fromWorker = MessageBoxA(nullptr, "t", "c", MB_YESNO); });
     const std::thread::id workerId = worker.get_id();
     worker.join();
     SetMessageBoxAnswerer({});
-    EXPECT_EQ(fromWorker, IDRETRY);
+    EXPECT_EQ(fromWorker, IDYES);
     EXPECT_EQ(asked, workerId);
 
     ASSERT_EQ(answers.count(), 1u);  // the second answerer replaced the recorder
     const MessageBoxCall call = answers.calls()[0];
-    EXPECT_EQ(call.owner, &owner);
+    EXPECT_EQ(call.owner, AsDesktopWindow(&owner));
     EXPECT_EQ(call.text, "Text");
     EXPECT_EQ(call.caption, "Caption");
-    EXPECT_EQ(call.style, MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2);
+    EXPECT_EQ(call.style, MB_YESNO | MB_ICONHAND);
 }
 
 struct StyleCase {
@@ -103,22 +105,10 @@ struct StyleCase {
 TEST_F(MessageBoxTest, StyleBitsChooseTheButtonsTheIconAndTheDefault) {
     const StyleCase cases[] = {
         {MB_OK, QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok},
-        {MB_OKCANCEL | MB_ICONQUESTION, QMessageBox::Question,
-         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok},
-        {MB_OKCANCEL | MB_DEFBUTTON2, QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel,
-         QMessageBox::Cancel},
-        {MB_ABORTRETRYIGNORE | MB_ICONHAND, QMessageBox::Critical,
-         QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::Abort},
-        {MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, QMessageBox::NoIcon,
-         QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::Retry},
-        {MB_YESNOCANCEL | MB_ICONEXCLAMATION, QMessageBox::Warning,
-         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes},
+        {MB_OK | MB_ICONEXCLAMATION, QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok},
         {MB_YESNO | MB_ICONSTOP, QMessageBox::Critical, QMessageBox::Yes | QMessageBox::No,
          QMessageBox::Yes},
-        {MB_YESNO | MB_ICONASTERISK | MB_DEFBUTTON2, QMessageBox::Information,
-         QMessageBox::Yes | QMessageBox::No, QMessageBox::No},
-        {MB_RETRYCANCEL, QMessageBox::NoIcon, QMessageBox::Retry | QMessageBox::Cancel,
-         QMessageBox::Retry},
+        {MB_YESNO, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes},
     };
     for (const StyleCase& c : cases) {
         SCOPED_TRACE(c.style);
@@ -147,13 +137,8 @@ TEST_F(MessageBoxTest, ReturnsTheButtonPressed) {
         int expected;
     } cases[] = {
         {MB_OK, QMessageBox::Ok, IDOK},
-        {MB_OKCANCEL, QMessageBox::Cancel, IDCANCEL},
-        {MB_ABORTRETRYIGNORE, QMessageBox::Abort, IDABORT},
-        {MB_ABORTRETRYIGNORE, QMessageBox::Retry, IDRETRY},
-        {MB_ABORTRETRYIGNORE, QMessageBox::Ignore, IDIGNORE},
-        {MB_YESNOCANCEL, QMessageBox::Yes, IDYES},
+        {MB_YESNO, QMessageBox::Yes, IDYES},
         {MB_YESNO, QMessageBox::No, IDNO},
-        {MB_RETRYCANCEL, QMessageBox::Retry, IDRETRY},
     };
     for (const auto& c : cases) {
         BoxPresser presser([](QMessageBox&) {}, Click(c.press));
@@ -161,14 +146,14 @@ TEST_F(MessageBoxTest, ReturnsTheButtonPressed) {
     }
 }
 
-TEST_F(MessageBoxTest, EscapeAnswersOkOrCancel) {
+TEST_F(MessageBoxTest, EscapeAnswersOkOrNo) {
     {
         BoxPresser presser([](QMessageBox&) {}, PressEscape);
         EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_OK), IDOK);
     }
     {
         BoxPresser presser([](QMessageBox&) {}, PressEscape);
-        EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_YESNOCANCEL), IDCANCEL);
+        EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_YESNO), IDNO);
     }
 }
 
@@ -178,7 +163,7 @@ TEST_F(MessageBoxTest, SitsOnItsOwnerOrOnTheModalWindowOpenOverIt) {
     {
         BoxPresser presser([&](QMessageBox& box) { EXPECT_EQ(box.parentWidget(), &owner); },
                            Click(QMessageBox::Ok));
-        MessageBoxA(&owner, "t", "c", MB_OK);
+        MessageBoxA(AsDesktopWindow(&owner), "t", "c", MB_OK);
         EXPECT_TRUE(presser.found());
     }
     {
@@ -186,7 +171,7 @@ TEST_F(MessageBoxTest, SitsOnItsOwnerOrOnTheModalWindowOpenOverIt) {
         QTimer::singleShot(0, [&] {
             BoxPresser presser([&](QMessageBox& box) { EXPECT_EQ(box.parentWidget(), &popup); },
                                Click(QMessageBox::Ok));
-            MessageBoxA(&owner, "t", "c", MB_OK);
+            MessageBoxA(AsDesktopWindow(&owner), "t", "c", MB_OK);
             EXPECT_TRUE(presser.found());
             popup.accept();
         });
@@ -200,7 +185,7 @@ TEST_F(MessageBoxTest, AnOwnerDestroyedMeanwhileCountsAsNone) {
     delete owner;
     BoxPresser presser([](QMessageBox& box) { EXPECT_EQ(box.parentWidget(), nullptr); },
                        Click(QMessageBox::Ok));
-    EXPECT_EQ(MessageBoxA(gone, "t", "c", MB_OK), IDOK);
+    EXPECT_EQ(MessageBoxA(AsDesktopWindow(gone), "t", "c", MB_OK), IDOK);
     EXPECT_TRUE(presser.found());
 }
 
@@ -217,7 +202,8 @@ TEST_F(MessageBoxTest, ABoxAskedForOnAnotherThreadIsShownOnTheUserInterfaceThrea
         Click(QMessageBox::No));
 
     std::atomic<int> answer{-1};
-    std::thread worker([&] { answer = MessageBoxA(&owner, "From the worker", "c", MB_YESNO); });
+    std::thread worker(
+        [&] { answer = MessageBoxA(AsDesktopWindow(&owner), "From the worker", "c", MB_YESNO); });
     const QDeadlineTimer deadline(60000);
     while (answer.load() == -1 && !deadline.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 10);
