@@ -21,9 +21,12 @@ struct TestEnding {
     TestMeasurement measurement;
     // The server's address as connected ("192.0.2.7:80"); empty when it is not known.
     std::string serverAddress;
+    // The URL the data came from after the redirects followed, its password masked; empty
+    // when the URL did not open.
+    std::string finalUrl;
     // Idle and loaded latency; every figure none when latency was not measured.
     LatencyFigures latency;
-    // For outcomes 100, 106 and 107: why, in words (the HTTP status, the transfer library's
+    // For outcomes 100, 103, 106 and 107: why, in words (the HTTP status, the transfer library's
     // text, or the file and the system's reason). Empty otherwise.
     std::string cause;
     // The file the test saved its download in; empty when it kept none (a test that does not

@@ -22,6 +22,7 @@ void RecordTestInHistory(const std::string& directory, const std::string& progra
     row.totalSeconds = TotalSeconds(measurement);
     row.megabitsPerSecond = RateMegabitsPerSecond(measurement);
     row.serverAddress = ending.serverAddress;
+    row.finalUrl = ending.finalUrl;
     row.program = programName;
     const LatencyFigures& latency = ending.latency;
     row.latencyIdleSeconds = latency.idleSeconds;

@@ -28,6 +28,7 @@
 #include "inet/internet_session.h"
 #include "inet/service_type.h"
 #include "inet/split_url.h"
+#include "inet/url_password.h"
 
 namespace {
 
@@ -121,6 +122,7 @@ private:
     std::chrono::system_clock::time_point startedAt_{};
     TestMeasurement measurement_;
     std::string serverAddress_;
+    std::string finalUrl_;
     std::optional<LatencyProber> prober_;
     std::string cause_;
     std::string destinationPath_;
@@ -185,7 +187,7 @@ unsigned TestRun::open() {
         session_ = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
                                                       nullptr, nullptr, 0);
     } catch (CException* e) {
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -194,7 +196,7 @@ unsigned TestRun::open() {
         remote_.reset(session_->OpenRemote(url_.c_str(), 1, kOpenFlags, nullptr, 0));
     } catch (CException* e) {
         // A CInternetException, or a CFileException for a local file that cannot be opened.
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -203,6 +205,7 @@ unsigned TestRun::open() {
     }
     if (const auto* internetFile = dynamic_cast<const CInternetFile*>(remote_.get())) {
         serverAddress_ = internetFile->ConnectedAddress();
+        finalUrl_ = MaskUrlPassword(internetFile->FinalUrl());
     }
 
     if (stopRequested(1)) {
@@ -235,7 +238,8 @@ unsigned TestRun::learnLength() {
             status != kHttpOk) {
             char reason[256] = "";
             DWORD reasonSize = sizeof reason;
-            cause_ = "the server answered with HTTP status " + std::to_string(status);
+            cause_ = server_ + " port " + std::to_string(port_) + " answered with HTTP status " +
+                     std::to_string(status);
             if (http->QueryHeader(HTTP_QUERY_STATUS_TEXT, reason, &reasonSize) && reason[0]) {
                 cause_ += std::string(" ") + reason;
             }
@@ -252,7 +256,7 @@ unsigned TestRun::learnLength() {
         FtpProbeTarget target{server_, port_, object_, {}, {}};
         SplitUrlCredentials(url_.c_str(), target.user, target.password);
         const FtpProbeResult probe = ProbeFtpSize(
-            target, [this] { return stopRequested(3); }, contentLength_);
+            target, [this] { return stopRequested(3); }, contentLength_, cause_);
         if (probe == FtpProbeResult::ConnectFailed) {
             return end(OutcomeFtpProbeFailed);
         }
@@ -349,7 +353,7 @@ unsigned TestRun::download() {
         }
     } catch (CException* e) {
         measurement_.lastRead = sinceOpenAsked();
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -407,6 +411,7 @@ void TestRun::conclude(unsigned outcome) {
     ending.startedAt = startedAt_;
     ending.measurement = measurement_;
     ending.serverAddress = serverAddress_;
+    ending.finalUrl = finalUrl_;
     if (prober_) {
         prober_->stopLoaded();
         ending.latency = LatencyFiguresOf(prober_->samples());

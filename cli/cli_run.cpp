@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include <strings.h>
 #include <unistd.h>
 
 #include "bandwidth/ending.h"
@@ -27,6 +28,7 @@
 #include "cli/stop_signals.h"
 #include "cli/version_text.h"
 #include "frontend/built_in_urls.h"
+#include "frontend/failure_cause.h"
 #include "frontend/outcome_table.h"
 #include "frontend/result_line.h"
 #include "frontend/string_table.h"
@@ -124,10 +126,10 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
     // The start the history records, so that the two name the test alike.
     if (ending) {
         result.startUtc = UtcTimestamp(ending->startedAt);
-        result.cause = ending->cause;
     } else if (run.started) {
         result.startUtc = UtcTimestamp(run.started->postedAtWallClock);
     }
+    result.cause = FailureCauseText(result.outcome, ending ? ending->cause : std::string());
     if (result.outcome == OutcomeFinished && run.started && ending) {
         const TestMeasurement& measurement = ending->measurement;
         result.bytes = measurement.bytes;
@@ -142,6 +144,7 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
             result.latencyLine = std::move(line);
         }
         result.serverAddress = ending->serverAddress;
+        result.finalUrl = ending->finalUrl;
         if (ending->reportOffset) {
             result.report = ReadReportBlock(reportPath, *ending->reportOffset);
         }
@@ -150,10 +153,7 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
 }
 
 void PrintCause(const std::string& programName, const TestResult& result) {
-    const bool told = result.outcome == OutcomeOpenUrlException ||
-                      result.outcome == OutcomeDestinationFailed ||
-                      result.outcome == OutcomeReportFailed;
-    if (told && !result.cause.empty()) {
+    if (!result.cause.empty()) {
         std::fprintf(stderr, "%s: %s\n", programName.c_str(), result.cause.c_str());
         std::fflush(stderr);
     }
@@ -209,6 +209,15 @@ int RunMonitorList(const CliOptions& options, const WorkingFolder& folder, CliCo
     return status;
 }
 
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    return strncasecmp(text.c_str(), prefix, std::strlen(prefix)) == 0;
+}
+
+// An https URL whose data came over plain http in the end.
+bool LeftTls(const std::string& url, const std::string& finalUrl) {
+    return StartsWithNoCase(url, "https://") && StartsWithNoCase(finalUrl, "http://");
+}
+
 // Removes the file the test downloaded to; a file that is gone already is no failure.
 void Discard(const std::string& programName, const std::string& path) {
     if (!path.empty() && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
@@ -262,6 +271,13 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
         view.finished();
     }
     PrintCause(programName, result);
+    if (ending && LeftTls(ending->url, ending->finalUrl)) {
+        std::fprintf(stderr,
+                     "%s: the test left TLS: the server redirected it to %s, so it measured a "
+                     "plain http download\n",
+                     programName.c_str(), ending->finalUrl.c_str());
+        std::fflush(stderr);
+    }
     if (ending) {
         if (const auto notice = context.historyNotice.take(*ending)) {
             std::fprintf(stderr, "%s: %s\n", programName.c_str(), notice->c_str());

@@ -136,7 +136,9 @@ std::string FormatJsonResult(const TestResult& result) {
     };
     return "{\"start_utc\":" +
            OrNull(result.startUtc ? JsonString(*result.startUtc) : std::optional<std::string>()) +
-           ",\"url\":" + JsonString(result.url) + ",\"outcome\":" + std::to_string(result.outcome) +
+           ",\"url\":" + JsonString(result.url) +
+           ",\"final_url\":" + OrNull(text(result.finalUrl)) +
+           ",\"outcome\":" + std::to_string(result.outcome) +
            ",\"status\":" + JsonString(result.status) + ",\"bytes\":" + OrNull(bytes) +
            ",\"first_byte_seconds\":" + OrNull(seconds(result.firstByte)) +
            ",\"transfer_seconds\":" + OrNull(seconds(result.transfer)) +

@@ -107,6 +107,9 @@ std::string FormatTextResult(const TestResult& result) {
         if (!result.serverAddress.empty()) {
             text += "  Server:          " + result.serverAddress + "\n";
         }
+        if (!result.finalUrl.empty()) {
+            text += "  Final URL:       " + result.finalUrl + "\n";
+        }
         text += LatencyText(result.latency);
     }
     return text;

@@ -30,7 +30,9 @@ struct TestResult {
     LatencyFigures latency;
     std::optional<std::string> latencyLine;
     std::string serverAddress;  // as connected; empty when not known
-    // Why the URL could not be opened or a file not made (outcomes 100, 106, 107).
+    // The URL the data came from after redirects, its password masked; empty when not known.
+    std::string finalUrl;
+    // Why a failed test failed, in words (frontend/failure_cause.h); empty for any other.
     std::string cause;
 };
 

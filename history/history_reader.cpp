@@ -42,6 +42,7 @@ HistoryRow RowOf(const SqliteStatement& statement) {
     if (std::string grade = statement.text(18); !grade.empty()) {
         row.latencyGrade = std::move(grade);
     }
+    row.finalUrl = statement.text(19);
     return row;
 }
 

@@ -40,8 +40,13 @@ inline constexpr HistoryAddedColumn kHistoryAddedColumns[] = {
     // Latency in seconds (median idle, its spread, median and 90th percentile loaded, the
     // download connection's own as the kernel kept it), round trips a minute under load and
     // the grade of what the load added.
-    {"latency_idle_s", "REAL"},   {"latency_idle_spread_s", "REAL"},
-    {"latency_loaded_s", "REAL"}, {"latency_loaded_p90_s", "REAL"},
-    {"latency_kernel_s", "REAL"}, {"responsiveness_rpm", "REAL"},
+    {"latency_idle_s", "REAL"},
+    {"latency_idle_spread_s", "REAL"},
+    {"latency_loaded_s", "REAL"},
+    {"latency_loaded_p90_s", "REAL"},
+    {"latency_kernel_s", "REAL"},
+    {"responsiveness_rpm", "REAL"},
     {"latency_grade", "TEXT"},
+    // The URL the data came from after redirects, its password masked.
+    {"final_url", "TEXT"},
 };

@@ -93,8 +93,9 @@ constexpr const char* kInsert =
     "INSERT INTO tests (start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s,"
     " rate_mbit_s, server_address, program, whole_seconds, latency_idle_s,"
     " latency_idle_spread_s, latency_loaded_s, latency_loaded_p90_s, latency_kernel_s,"
-    " responsiveness_rpm, latency_grade)"
-    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
+    " responsiveness_rpm, latency_grade, final_url)"
+    " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18,"
+    " ?19)";
 
 int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.reset();
@@ -120,6 +121,7 @@ int Insert(SqliteStatement& insert, const HistoryRow& row) {
     } else {
         sqlite3_bind_null(insert.handle(), 18);
     }
+    insert.bindText(19, MaskUrlPassword(row.finalUrl));
     const int rc = insert.step();
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }

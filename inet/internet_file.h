@@ -47,6 +47,8 @@ public:
     // The server's address as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty when
     // the file is closed or has not connected yet.
     std::string ConnectedAddress() const;
+    // The URL the data comes from, after the redirects followed; empty when not known.
+    std::string FinalUrl() const;
     // A descriptor of the socket the file's data arrives on, the caller's to close; -1 when
     // the file is closed or has not connected yet.
     int DuplicateDataSocket() const;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include <curl/curl.h>
 
@@ -32,6 +33,8 @@ public:
     bool valid() const { return easy_ && multi_; }
     // Request headers to send, kept as long as the transfer (redirects send them again).
     void setRequestHeaders(curl_slist* headers);
+    // The proxy this transfer goes through ("host:port", "" for none), told with a failure.
+    void setProxy(std::string proxy) { proxy_ = std::move(proxy); }
     // Sets libcurl's time-outs, and the longest silence once the server has begun to answer
     // (libcurl's own stall check averages over several seconds; this one is exact).
     void setTimeouts(const InternetTimeouts& timeouts);
@@ -67,6 +70,8 @@ public:
     // The server's address and port as connected ("192.0.2.7:80", "[2001:db8::7]:21"); empty
     // before the transfer has connected.
     std::string peerAddress() const;
+    // The URL the data comes from, after the redirects followed; empty before the transfer.
+    std::string effectiveUrl() const;
     // A new descriptor of the socket the transfer's data arrives on; -1 before it has one.
     int duplicateSocket() const;
 
@@ -104,4 +109,5 @@ private:
     std::chrono::steady_clock::time_point lastProgress_{};
     ResponseHeaders headers_;
     FtpReplyCollector replies_;
+    std::string proxy_;
 };

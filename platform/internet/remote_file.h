@@ -47,6 +47,7 @@ public:
     const ResponseHeaders& headers() const { return transfer().headers(); }
     // The server's address as connected; empty before the transfer has connected.
     std::string peerAddress() const;
+    std::string effectiveUrl() const;
     // A new descriptor of the socket the data arrives on; -1 before it has connected.
     int duplicateSocket() const;
     void close() override;

@@ -127,6 +127,7 @@ TEST(JsonString, EscapesWhatJsonRequires) {
 TEST(JsonResult, AFinishedTestHasEveryField) {
     EXPECT_EQ(FormatJsonResult(Finished()),
               "{\"start_utc\":\"2026-12-08T02:30:05.250Z\",\"url\":\"http://h/f.bin\","
+              "\"final_url\":null,"
               "\"outcome\":0,\"status\":\"Downloading finished.\",\"bytes\":1048576,"
               "\"first_byte_seconds\":0.020,\"transfer_seconds\":0.230,\"total_seconds\":0.250,"
               "\"megabits_per_second\":33.554,\"megabytes_per_second\":4.194,"
@@ -143,6 +144,7 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
     result.startUtc = "2026-12-08T03:30:05.250Z";
     EXPECT_EQ(FormatJsonResult(result),
               "{\"start_utc\":\"2026-12-08T03:30:05.250Z\",\"url\":\"ftp://h/x.pdf\","
+              "\"final_url\":null,"
               "\"outcome\":2,\"status\":\"Downloading is broken by user.\",\"bytes\":null,"
               "\"first_byte_seconds\":null,\"transfer_seconds\":null,\"total_seconds\":null,"
               "\"megabits_per_second\":null,\"megabytes_per_second\":null,"

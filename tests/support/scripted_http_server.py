@@ -55,7 +55,8 @@ class Handler(socketserver.BaseRequestHandler):
 
     def head(self, status, headers):
         reasons = {200: "OK", 206: "Partial Content", 301: "Moved Permanently", 302: "Found",
-                   307: "Temporary Redirect", 404: "Not Found", 500: "Internal Server Error"}
+                   307: "Temporary Redirect", 403: "Forbidden", 404: "Not Found",
+                   500: "Internal Server Error"}
         lines = ["HTTP/1.1 %d %s" % (status, reasons.get(status, "Status"))]
         lines += ["%s: %s" % pair for pair in headers]
         self.send(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
