@@ -39,6 +39,7 @@ bool DestinationFile::open(const std::string& path) {
         return false;
     }
     fd_ = fd;
+    path_ = path;
     failed_ = false;
     writeError_ = 0;
     used_ = 0;
@@ -107,6 +108,22 @@ void DestinationFile::close() {
     }
     flush();
     ::close(fd_);  // releases the lock
+    fd_ = -1;
+    used_ = 0;
+}
+
+void DestinationFile::discard() {
+    if (fd_ < 0) {
+        return;
+    }
+    // Removed while the lock is still ours, so no other test of the program is writing it.
+    struct stat mine {};
+    struct stat named {};
+    if (fstat(fd_, &mine) == 0 && ::lstat(path_.c_str(), &named) == 0 &&
+        mine.st_dev == named.st_dev && mine.st_ino == named.st_ino) {
+        ::unlink(path_.c_str());
+    }
+    ::close(fd_);
     fd_ = -1;
     used_ = 0;
 }

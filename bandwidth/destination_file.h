@@ -44,6 +44,9 @@ public:
     bool flush();
     // Flushes what it can, then releases the file. Does nothing when no file is open.
     void close();
+    // Removes the file, which holds no whole download, and releases it; a name that no longer
+    // leads to this file is left alone. Does nothing when no file is open.
+    void discard();
 
 private:
 public:
@@ -56,6 +59,7 @@ private:
     bool writeOut(const char* data, std::size_t size);
 
     int fd_ = -1;
+    std::string path_;
     bool failed_ = false;
     int writeError_ = 0;
     std::unique_ptr<char[]> buffer_;

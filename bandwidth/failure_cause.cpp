@@ -5,18 +5,21 @@
 
 #include "framework/exception.h"
 #include "inet/internet_exception.h"
+#include "inet/internet_failure_text.h"
+#include "inet/service_type.h"
+#include "inet/split_url.h"
 
-std::string CauseOf(const CException& e) {
-    std::string cause = e.ErrorText();
+std::string CauseOf(const CException& e, const std::string& url) {
     const auto* internet = dynamic_cast<const CInternetException*>(&e);
-    if (internet != nullptr && !internet->m_strTransferDetail.empty()) {
-        cause = cause.empty() ? internet->m_strTransferDetail
-                              : cause + " (" + internet->m_strTransferDetail + ")";
+    if (internet == nullptr) {
+        return e.ErrorText();
     }
-    if (cause.empty() && internet != nullptr) {
-        cause = "Internet error " + std::to_string(internet->m_dwError);
-    }
-    return cause;
+    DWORD service = ServiceUnknown;
+    std::string server;
+    std::string object;
+    INTERNET_PORT port = 0;
+    SplitUrl(url.c_str(), service, server, object, port);
+    return InternetFailureText(InternetFailureOf(*internet, server, port));
 }
 
 std::string SystemReason(int error) {

@@ -1,7 +1,6 @@
 #include "bandwidth/ftp_size_probe.h"
 
-#include <cstdio>
-
+#include "inet/internet_failure_text.h"
 #include "platform/internet/wininet.h"
 #include "platform/last_error.h"
 #include "platform/message_box.h"
@@ -15,11 +14,9 @@ void CloseIfOpen(HINTERNET handle) {
     }
 }
 
-void ShowConnectFailure() {
-    char text[64];
-    std::snprintf(text, sizeof text, "InternetConnect Fails: GetLastError returned %u\n",
-                  static_cast<unsigned>(GetLastError()));
-    MessageBoxA(nullptr, text, "Error", MB_OK);
+// The first box names what failed in words; the second gives the server's own reply.
+void ShowConnectFailure(const std::string& cause) {
+    MessageBoxA(nullptr, ("InternetConnect Fails: " + cause + "\n").c_str(), "Error", MB_OK);
 
     char response[255] = {};
     DWORD error = 0;
@@ -47,7 +44,8 @@ std::uint64_t FileSize(HINTERNET file) {
 }  // namespace
 
 FtpProbeResult ProbeFtpSize(const FtpProbeTarget& target,
-                            const std::function<bool()>& stopRequested, std::uint64_t& size) {
+                            const std::function<bool()>& stopRequested, std::uint64_t& size,
+                            std::string& cause) {
     HINTERNET internet = InternetOpenA("Corvanite", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
                                        INTERNET_FLAG_ASYNC);
     if (internet == nullptr) {
@@ -68,7 +66,8 @@ FtpProbeResult ProbeFtpSize(const FtpProbeTarget& target,
         if (internet == nullptr) {
             SetLastError(ERROR_INVALID_HANDLE);
         }
-        ShowConnectFailure();
+        cause = InternetFailureText(LastInternetFailure(0, target.server, serverPort));
+        ShowConnectFailure(cause);
         CloseIfOpen(internet);
         return FtpProbeResult::ConnectFailed;
     }

@@ -15,7 +15,7 @@ constexpr std::uint64_t kFtpSizeUnknown = 0xFFFFFFFF;
 
 enum class FtpProbeResult {
     Sized,          // the size is known, or kFtpSizeUnknown
-    ConnectFailed,  // the boxes have been shown
+    ConnectFailed,  // the boxes have been shown; cause tells why, in words
     Stopped,        // the stop poll after connecting found a stop request
 };
 
@@ -30,4 +30,5 @@ struct FtpProbeTarget {
 // stopRequested is the poll made once the connection stands. Everything the probe opened is
 // closed again when it returns.
 FtpProbeResult ProbeFtpSize(const FtpProbeTarget& target,
-                            const std::function<bool()>& stopRequested, std::uint64_t& size);
+                            const std::function<bool()>& stopRequested, std::uint64_t& size,
+                            std::string& cause);

@@ -10,7 +10,7 @@ void PrepareHistory(const std::string& directory) {
 }
 
 void RecordTestInHistory(const std::string& directory, const std::string& programName,
-                         std::optional<std::uint64_t> reportEndBeforeTest, TestEnding& ending) {
+                         TestEnding& ending) {
     const TestMeasurement& measurement = ending.measurement;
     HistoryRow row;
     row.startUtc = UtcTimestamp(ending.startedAt);
@@ -22,6 +22,7 @@ void RecordTestInHistory(const std::string& directory, const std::string& progra
     row.totalSeconds = TotalSeconds(measurement);
     row.megabitsPerSecond = RateMegabitsPerSecond(measurement);
     row.serverAddress = ending.serverAddress;
+    row.finalUrl = ending.finalUrl;
     row.program = programName;
     row.connectionsRequested = measurement.connectionsRequested;
     row.connectionsUsed = measurement.connectionsUsed;
@@ -40,7 +41,7 @@ void RecordTestInHistory(const std::string& directory, const std::string& progra
     row.latencyGrade = latency.grade;
     const HistoryWrite written =
         RecordInHistory(directory + "/" + HistoryFileName, row,
-                        {directory + "/" + TestReport::fileName, reportEndBeforeTest});
+                        {directory + "/" + TestReport::fileName, ending.reportOffset});
     ending.recorded = written.recorded;
     ending.historyProblem = written.problem;
 }

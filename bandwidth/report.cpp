@@ -1,6 +1,11 @@
 #include "bandwidth/report.h"
 
+#include <cerrno>
+#include <chrono>
+#include <thread>
 #include <utility>
+
+#include <sys/file.h>
 
 #include "bandwidth/two_decimals.h"
 #include "framework/exception.h"
@@ -16,14 +21,48 @@ bool SystemLocalTime(std::time_t t, std::tm& local) {
     return ::localtime_r(&t, &local) != nullptr;
 }
 
+// Another test holds the lock only while it appends its block, a moment; a holder that keeps it
+// longer than this is not one, and the block is not written.
+constexpr int kLockTries = 200;
+constexpr std::chrono::milliseconds kLockPause{10};
+
+bool PauseBeforeNextTry(int failedTries) {
+    if (failedTries >= kLockTries) {
+        return false;
+    }
+    std::this_thread::sleep_for(kLockPause);
+    return true;
+}
+
+// Takes the lock, waiting while another writer appends; false (errno telling why) when it
+// cannot be had.
+bool LockForAppend(int fd, const TestReport::LockWait& wait) {
+    for (int failed = 0;; ++failed) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            return true;
+        }
+        const int error = errno;
+        if ((error != EWOULDBLOCK && error != EINTR) || !wait(failed + 1)) {
+            errno = error;
+            return false;
+        }
+    }
+}
+
+void Unlock(int fd) {
+    ::flock(fd, LOCK_UN);
+}
+
 }  // namespace
 
 TestReport::TestReport() : TestReport([] { return std::time(nullptr); }, SystemLocalTime) {}
 
 TestReport::TestReport(Clock clock) : TestReport(std::move(clock), SystemLocalTime) {}
 
-TestReport::TestReport(Clock clock, LocalTime localTime)
-    : clock_(std::move(clock)), localTime_(std::move(localTime)) {}
+TestReport::TestReport(Clock clock, LocalTime localTime, LockWait lockWait)
+    : clock_(std::move(clock)),
+      localTime_(std::move(localTime)),
+      lockWait_(lockWait ? std::move(lockWait) : PauseBeforeNextTry) {}
 
 TestReport::~TestReport() {
     close();
@@ -34,7 +73,7 @@ bool TestReport::open(const std::string& programDirectory) {
     auto file = std::make_unique<CStdioFile>();
     if (!file->Open(programDirectory + "/" + fileName,
                     CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate |
-                        CFile::shareDenyWrite | CFile::typeText | CFile::modeNoFollow)) {
+                        CFile::shareDenyNone | CFile::typeText | CFile::modeNoFollow)) {
         return false;
     }
     try {
@@ -46,6 +85,7 @@ bool TestReport::open(const std::string& programDirectory) {
     }
     file_ = std::move(file);
     block_.clear();
+    blockStart_.reset();
     state_ = State::Open;
     return true;
 }
@@ -96,18 +136,25 @@ bool TestReport::finish(std::uint64_t bytes) {
     block_ += rule;
     block_ += "\n\n";
 
-    // Appended where the file ends now, and handed to the system before the test counts as
-    // finished: from then on the block outlives this process however it ends. No disk sync
-    // here: it would wait for the whole download to reach the disk first.
+    // Appended where the file ends now, under the lock, and handed to the system before the
+    // test counts as finished: from then on the block outlives this process however it ends.
+    // No disk sync here: it would wait for the whole download to reach the disk first.
     // A block that cannot be written whole is taken out again: the lock keeps every other
     // writer of the system away, so cutting back to the old end loses nothing of theirs.
+    if (!LockForAppend(file_->GetHandle(), lockWait_)) {
+        block_.clear();
+        state_ = State::Open;
+        return false;
+    }
     std::uint64_t oldEnd = 0;
     bool positioned = false;
+    bool written = false;
     try {
         oldEnd = file_->SeekToEnd();
         positioned = true;
         file_->WriteString(block_);
         file_->Flush();
+        written = true;
     } catch (CException* e) {
         e->Delete();
         if (positioned) {
@@ -118,11 +165,16 @@ bool TestReport::finish(std::uint64_t bytes) {
                 again->Delete();
             }
         }
-        block_.clear();
+    }
+    const int error = errno;
+    Unlock(file_->GetHandle());
+    errno = error;
+    block_.clear();
+    if (!written) {
         state_ = State::Open;
         return false;
     }
-    block_.clear();
+    blockStart_ = oldEnd;
     state_ = State::Written;
     return true;
 }

@@ -1,21 +1,12 @@
 #pragma once
 
-// Opening the report for a test that is about to download: where the test's block will begin,
-// or why the report cannot be opened.
-#include <cstdint>
+// Opening the report for a test that is about to download, so that a report that cannot be
+// written ends the test before its download rather than after it.
 #include <optional>
 #include <string>
 
 class TestReport;
 
-struct ReportOpening {
-    bool opened = false;
-    // The report's size once this test holds it: where its block will begin. None when the
-    // size cannot be read.
-    std::optional<std::uint64_t> endBeforeTest;
-    // When not opened: which file and the system's reason, in words.
-    std::string cause;
-};
-
-// Opens report on the report file in directory.
-ReportOpening OpenReport(TestReport& report, const std::string& directory);
+// Opens report on the report file in directory; none when opened, else which file and the
+// system's reason, in words.
+std::optional<std::string> OpenReport(TestReport& report, const std::string& directory);

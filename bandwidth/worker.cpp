@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include <time.h>
 #include <unistd.h>
@@ -34,6 +35,7 @@
 #include "inet/internet_session.h"
 #include "inet/service_type.h"
 #include "inet/split_url.h"
+#include "inet/url_password.h"
 
 namespace {
 
@@ -145,10 +147,10 @@ private:
     std::chrono::system_clock::time_point startedAt_{};
     TestMeasurement measurement_;
     std::string serverAddress_;
+    std::string finalUrl_;
     std::optional<LatencyProber> prober_;
     std::string cause_;
     std::string destinationPath_;
-    std::optional<std::uint64_t> reportEndBeforeTest_;
 
     std::unique_ptr<CInternetSession> session_;
     std::unique_ptr<CStdioFile, RemoteFileCloser> remote_;
@@ -213,7 +215,7 @@ unsigned TestRun::open() {
         session_ = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
                                                       nullptr, nullptr, 0);
     } catch (CException* e) {
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -222,7 +224,7 @@ unsigned TestRun::open() {
         remote_.reset(session_->OpenRemote(url_.c_str(), 1, kOpenFlags, nullptr, 0));
     } catch (CException* e) {
         // A CInternetException, or a CFileException for a local file that cannot be opened.
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -234,6 +236,7 @@ unsigned TestRun::open() {
         if (const auto timings = internetFile->ConnectionTimings()) {
             measurement_.phases = PhasesOf(*timings);
         }
+        finalUrl_ = MaskUrlPassword(internetFile->FinalUrl());
     }
 
     if (stopRequested(1)) {
@@ -266,7 +269,8 @@ unsigned TestRun::learnLength() {
             status != kHttpOk) {
             char reason[256] = "";
             DWORD reasonSize = sizeof reason;
-            cause_ = "the server answered with HTTP status " + std::to_string(status);
+            cause_ = server_ + " port " + std::to_string(port_) + " answered with HTTP status " +
+                     std::to_string(status);
             if (http->QueryHeader(HTTP_QUERY_STATUS_TEXT, reason, &reasonSize) && reason[0]) {
                 cause_ += std::string(" ") + reason;
             }
@@ -283,7 +287,7 @@ unsigned TestRun::learnLength() {
         FtpProbeTarget target{server_, port_, object_, {}, {}};
         SplitUrlCredentials(url_.c_str(), target.user, target.password);
         const FtpProbeResult probe = ProbeFtpSize(
-            target, [this] { return stopRequested(3); }, contentLength_);
+            target, [this] { return stopRequested(3); }, contentLength_, cause_);
         if (probe == FtpProbeResult::ConnectFailed) {
             return end(OutcomeFtpProbeFailed);
         }
@@ -312,13 +316,11 @@ unsigned TestRun::openLocalFiles() {
     }
     destinationPath_ = destination.path;
 
-    const ReportOpening opening = OpenReport(report_, directory_);
-    reportOpen_ = opening.opened;
-    reportEndBeforeTest_ = opening.endBeforeTest;
-    if (!reportOpen_) {
-        cause_ = opening.cause;
+    if (auto problem = OpenReport(report_, directory_)) {
+        cause_ = std::move(*problem);
         return end(OutcomeReportFailed);
     }
+    reportOpen_ = true;
     notifier_.started(contentLength_);
     report_.begin(typedUrl_);
 
@@ -452,7 +454,7 @@ unsigned TestRun::download() {
         }
     } catch (CException* e) {
         measurement_.lastRead = sinceOpenAsked();
-        cause_ = CauseOf(*e);
+        cause_ = CauseOf(*e, url_);
         e->Delete();
         return end(OutcomeOpenUrlException);
     }
@@ -516,16 +518,18 @@ void TestRun::conclude(unsigned outcome) {
     }
     ending.measurement = measurement_;
     ending.serverAddress = serverAddress_;
+    ending.finalUrl = finalUrl_;
     if (prober_) {
         prober_->stopLoaded();
         ending.latency = LatencyFiguresOf(prober_->samples());
     }
     ending.cause = cause_;
     ending.destinationPath = destinationPath_;
+    ending.reportOffset = report_.blockStart();
 
     // Recorded before the window hears of the end: whoever takes the finished notification
     // finds the test in the history, and never waits for the history itself.
-    RecordTestInHistory(directory_, programName_, reportEndBeforeTest_, ending);
+    RecordTestInHistory(directory_, programName_, ending);
 
     if (endingSlot_) {
         endingSlot_->put(std::move(ending));
@@ -534,7 +538,11 @@ void TestRun::conclude(unsigned outcome) {
 }
 
 void TestRun::release() {
-    destination_.close();
+    // A test that does not finish keeps no file that could pass for a whole download.
+    if (destination_.isOpen()) {
+        destination_.discard();
+        destinationPath_.clear();
+    }
     if (reportOpen_) {
         report_.close();
         reportOpen_ = false;

@@ -7,7 +7,9 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
+#include <strings.h>
 #include <unistd.h>
 
 #include "bandwidth/ending.h"
@@ -17,7 +19,6 @@
 #include "cli/cli_window.h"
 #include "cli/exit_status.h"
 #include "cli/history_print.h"
-#include "cli/iso8601.h"
 #include "cli/json_result.h"
 #include "cli/options.h"
 #include "cli/progress_view.h"
@@ -27,11 +28,14 @@
 #include "cli/stop_signals.h"
 #include "cli/version_text.h"
 #include "frontend/built_in_urls.h"
+#include "frontend/failure_cause.h"
 #include "frontend/outcome_table.h"
 #include "frontend/result_line.h"
 #include "frontend/string_table.h"
 #include "frontend/url_list_file.h"
 #include "frontend/working_folder.h"
+#include "history/history_store.h"
+#include "history/utc_time.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -81,7 +85,6 @@ bool Print(const std::string& text) {
 struct Run {
     std::optional<TakenMessage> started;
     std::optional<TakenMessage> finished;
-    std::optional<std::uint64_t> reportOffset;
 };
 
 // Takes the worker's notifications until the finished one, drawing the progress as it goes.
@@ -120,13 +123,14 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
     result.url = url;
     result.outcome = static_cast<unsigned>(run.finished->wParam);
     result.status = OutcomeText(result.outcome);
-    if (run.started) {
-        result.startTime = Iso8601Local(run.started->postedAtWallClock);
-    }
+    // The start the history records, so that the two name the test alike.
     if (ending) {
-        result.cause = ending->cause;
+        result.startUtc = UtcTimestamp(ending->startedAt);
         result.connectionsRequested = ending->measurement.connectionsRequested;
+    } else if (run.started) {
+        result.startUtc = UtcTimestamp(run.started->postedAtWallClock);
     }
+    result.cause = FailureCauseText(result.outcome, ending ? ending->cause : std::string());
     if (result.outcome == OutcomeFinished && run.started && ending) {
         const TestMeasurement& measurement = ending->measurement;
         result.bytes = measurement.bytes;
@@ -146,21 +150,78 @@ TestResult ResultOf(const Run& run, const std::optional<TestEnding>& ending, con
         result.connections = measurement.connections;
         result.steadyMegabitsPerSecond = SteadyRateMegabitsPerSecond(measurement);
         result.phases = measurement.phases;
-        if (run.reportOffset) {
-            result.report = ReadReportBlock(reportPath, *run.reportOffset);
+        result.finalUrl = ending->finalUrl;
+        if (ending->reportOffset) {
+            result.report = ReadReportBlock(reportPath, *ending->reportOffset);
         }
     }
     return result;
 }
 
 void PrintCause(const std::string& programName, const TestResult& result) {
-    const bool told = result.outcome == OutcomeOpenUrlException ||
-                      result.outcome == OutcomeDestinationFailed ||
-                      result.outcome == OutcomeReportFailed;
-    if (told && !result.cause.empty()) {
+    if (!result.cause.empty()) {
         std::fprintf(stderr, "%s: %s\n", programName.c_str(), result.cause.c_str());
         std::fflush(stderr);
     }
+}
+
+// Exports the test that the history now holds, and says on standard error what came of it.
+void Export(const TestEnding& ending, CliContext& context) {
+    const std::string& programName = context.programName;
+    std::vector<std::string> lines;
+    if (ending.recorded) {
+        const ExportResult result =
+            ExportTest(context.exports, context.directory + "/" + HistoryFileName, ending.url);
+        lines = result.lines;
+        context.exportFailed = context.exportFailed || result.failed;
+    } else {
+        lines.push_back("the test is not in the history, so it is not exported");
+        context.exportFailed = true;
+    }
+    for (const std::string& line : lines) {
+        std::fprintf(stderr, "%s: %s\n", programName.c_str(), line.c_str());
+    }
+    std::fflush(stderr);
+}
+
+ExportSettings ExportSettingsOf(const CliOptions& options) {
+    ExportSettings settings;
+    settings.textfileDirectory = options.prometheusTextfile;
+    settings.pushgatewayUrl = options.pushgateway;
+    settings.influxUrl = options.influx;
+    if (options.alertBelow || options.alertAfter) {
+        settings.alert = AlertRule{options.alertBelow.value_or(0), options.alertAfter.value_or(1)};
+    }
+    return settings;
+}
+
+// Each URL of the monitor list in turn: the status of the last test that did not finish.
+int RunMonitorList(const CliOptions& options, const WorkingFolder& folder, CliContext& context) {
+    const auto urls = ReadUrlListFile(folder.monitorList);
+    if (!urls || urls->empty()) {
+        std::fprintf(stderr, "%s: no URL to monitor: write the URLs to test, one per line, to %s\n",
+                     context.programName.c_str(), folder.monitorList.c_str());
+        return ExitNoUrl;
+    }
+    int status = 0;
+    for (const std::string& url : *urls) {
+        if (const int tested = RunSeries(options, url, context); tested != 0) {
+            status = tested;
+        }
+        if (CancelRequest.load() != StopNone) {
+            break;
+        }
+    }
+    return status;
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    return strncasecmp(text.c_str(), prefix, std::strlen(prefix)) == 0;
+}
+
+// An https URL whose data came over plain http in the end.
+bool LeftTls(const std::string& url, const std::string& finalUrl) {
+    return StartsWithNoCase(url, "https://") && StartsWithNoCase(finalUrl, "http://");
 }
 
 // Removes the file the test downloaded to; a file that is gone already is no failure.
@@ -183,13 +244,7 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
     }
     ProgressView view(stderr, !options.quiet, ::isatty(STDERR_FILENO) != 0);
     Run run;
-    // The worker holds the report's write lock while it posts this, so the report's size now
-    // is where this test's block will begin.
-    CliWindow window([&](UINT message) {
-        if (message == WM_DOWNLOAD_STARTED) {
-            run.reportOffset = FileSizeOf(reportPath);
-        }
-    });
+    CliWindow window;
     TestRequest request;
     request.window = window.handle();
     request.url = url;
@@ -223,6 +278,13 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
         view.finished();
     }
     PrintCause(programName, result);
+    if (ending && LeftTls(ending->url, ending->finalUrl)) {
+        std::fprintf(stderr,
+                     "%s: the test left TLS: the server redirected it to %s, so it measured a "
+                     "plain http download\n",
+                     programName.c_str(), ending->finalUrl.c_str());
+        std::fflush(stderr);
+    }
     if (ending) {
         if (const auto notice = context.historyNotice.take(*ending)) {
             std::fprintf(stderr, "%s: %s\n", programName.c_str(), notice->c_str());
@@ -232,14 +294,17 @@ CliTest RunOneTest(const CliOptions& options, const std::string& url, CliContext
             Discard(programName, ending->destinationPath);
         }
     }
-    if (!Print(options.json ? FormatJsonResult(result) : FormatTextResult(result))) {
+    const bool printed = Print(options.json ? FormatJsonResult(result) : FormatTextResult(result));
+    if (!printed) {
         std::fprintf(stderr, "%s: write error: %s\n", programName.c_str(), std::strerror(errno));
-        return {ExitInternal, ending};
-    }
-    if (result.outcome == OutcomeFinished && !options.quiet) {
+    } else if (result.outcome == OutcomeFinished && !options.quiet) {
         std::fprintf(stderr, "Report appended to %s\n", reportPath.c_str());
     }
-    return {ExitStatusOfOutcome(result.outcome), ending};
+    // After the result, which never waits for a monitoring server.
+    if (ending && context.exports.any()) {
+        Export(*ending, context);
+    }
+    return {printed ? ExitStatusOfOutcome(result.outcome) : ExitInternal, ending};
 }
 
 int RunCli(const CliOptions& options, const std::string& programName) {
@@ -247,16 +312,26 @@ int RunCli(const CliOptions& options, const std::string& programName) {
     CliContext context;
     context.directory = folder.directory;
     context.programName = programName;
+    context.exports = ExportSettingsOf(options);
     if (options.history) {
         return PrintHistory(options, context.directory, programName);
     }
-    const std::optional<std::string> url = UrlToTest(options, folder);
-    if (!url || url->empty()) {
-        std::fprintf(stderr, "%s: %s\n", programName.c_str(), LoadString(IDS_URL_EMPTY).c_str());
-        return ExitNoUrl;
+    std::optional<std::string> url;
+    if (!options.monitor) {
+        url = UrlToTest(options, folder);
+        if (!url || url->empty()) {
+            std::fprintf(stderr, "%s: %s\n", programName.c_str(),
+                         LoadString(IDS_URL_EMPTY).c_str());
+            return ExitNoUrl;
+        }
     }
     AnswerBoxesOnStandardError();
     CancelRequest.store(StopNone);
     InstallStopSignalHandlers(!options.quiet);
-    return RunSeries(options, *url, context);
+    const int status = options.monitor ? RunMonitorList(options, folder, context)
+                                       : RunSeries(options, *url, context);
+    if (status == 0 && context.exportFailed && options.exportFailureStatus) {
+        return ExitExportFailed;
+    }
+    return status;
 }

@@ -6,6 +6,7 @@
 
 #include "bandwidth/ending.h"
 #include "frontend/history_notice.h"
+#include "monitoring/monitor_exports.h"
 
 struct CliOptions;
 
@@ -14,6 +15,8 @@ struct CliContext {
     std::string directory;    // the program's folder: the report, the history, the downloads
     std::string programName;  // as invoked, for messages
     HistoryNotice historyNotice;
+    ExportSettings exports;
+    bool exportFailed = false;  // an export of some test of this run did not reach its place
 };
 
 struct CliTest {

@@ -12,6 +12,9 @@ std::vector<ExitStatusMeaning> ExitStatusMeanings() {
                         {ExitInternal,
                          "The test could not be run, its result could not be written, or the "
                          "history could not be read."},
+                        {ExitExportFailed,
+                         "The tests succeeded and an export failed (only with "
+                         "--export-failure-status)."},
                         {ExitInterrupted, "A second Ctrl-C quit at once."},
                     });
     return meanings;

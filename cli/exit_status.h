@@ -11,6 +11,8 @@ constexpr int ExitUsage = 64;  // the command line cannot be used
 constexpr int ExitNoUrl = 65;  // no URL to test: an empty one, or an empty list file
 // The test could not be run, or ended without a known outcome.
 constexpr int ExitInternal = ExitUnknownOutcome;
+// The tests succeeded and an export did not (asked for with --export-failure-status).
+constexpr int ExitExportFailed = 75;
 constexpr int ExitInterrupted = 130;  // a second Ctrl-C ended the program at once
 
 struct ExitStatusMeaning {

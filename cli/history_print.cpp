@@ -77,7 +77,9 @@ std::string Count(const std::optional<int>& count) {
 std::string HistoryJsonLine(const HistoryRow& row) {
     const std::optional<double> megabytes = MegabytesPerSecond(row);
     return "{\"id\":" + std::to_string(row.id) + ",\"start_utc\":" + JsonString(row.startUtc) +
-           ",\"url\":" + JsonString(row.url) + ",\"outcome\":" + std::to_string(row.outcome) +
+           ",\"url\":" + JsonString(row.url) +
+           ",\"final_url\":" + (row.finalUrl.empty() ? "null" : JsonString(row.finalUrl)) +
+           ",\"outcome\":" + std::to_string(row.outcome) +
            ",\"status\":" + JsonString(OutcomeText(row.outcome)) +
            ",\"bytes\":" + std::to_string(row.bytes) +
            ",\"first_byte_seconds\":" + Number(row.firstByteSeconds, "%.6f", "null") +

@@ -1,9 +1,11 @@
 #include "cli/json_result.h"
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
 #include "cli/result.h"
+#include "cli/version_text.h"
 
 namespace {
 
@@ -121,46 +123,16 @@ std::string JsonString(const std::string& text) {
 
 std::string FormatJsonResult(const TestResult& result) {
     std::optional<std::string> bytes;
-    std::optional<std::string> seconds;
-    std::optional<std::string> kibibytes;
+    std::optional<std::string> total;
     std::optional<std::string> megabits;
+    std::optional<std::string> megabytes;
     if (result.bytes && result.interval) {
         bytes = std::to_string(*result.bytes);
-        seconds = FormatSeconds(*result.interval);
-        if (const auto rate = KibibytesPerSecond(*result.bytes, *result.interval)) {
-            kibibytes = Number(*rate, "%.3f");
-        }
+        total = FormatSeconds(*result.interval);
         if (const auto rate = MegabitsPerSecond(*result.bytes, *result.interval)) {
             megabits = Number(*rate, "%.3f");
+            megabytes = Number(*rate / 8, "%.3f");
         }
-    }
-    std::optional<std::string> megabytes;
-    if (megabits) {
-        megabytes = Number(*MegabitsPerSecond(*result.bytes, *result.interval) / 8, "%.3f");
-    }
-    std::optional<std::string> firstByte;
-    if (result.firstByte) {
-        firstByte = FormatSeconds(*result.firstByte);
-    }
-    std::optional<std::string> transfer;
-    if (result.transfer) {
-        transfer = FormatSeconds(*result.transfer);
-    }
-    std::optional<std::string> server;
-    if (!result.serverAddress.empty()) {
-        server = JsonString(result.serverAddress);
-    }
-    std::optional<std::string> cause;
-    if (!result.cause.empty()) {
-        cause = JsonString(result.cause);
-    }
-    std::optional<std::string> startTime;
-    if (result.startTime) {
-        startTime = JsonString(*result.startTime);
-    }
-    std::optional<std::string> report;
-    if (result.report) {
-        report = JsonString(*result.report);
     }
     std::optional<std::string> steady;
     if (result.steadyMegabitsPerSecond) {
@@ -170,15 +142,26 @@ std::string FormatJsonResult(const TestResult& result) {
     if (result.connectionsUsed) {
         used = std::to_string(*result.connectionsUsed);
     }
-    return "{\"url\":" + JsonString(result.url) + ",\"outcome\":" + std::to_string(result.outcome) +
+    const auto seconds = [](const std::optional<std::chrono::nanoseconds>& interval) {
+        return interval ? std::optional<std::string>(FormatSeconds(*interval)) : std::nullopt;
+    };
+    const auto text = [](const std::string& value) {
+        return value.empty() ? std::optional<std::string>() : JsonString(value);
+    };
+    return "{\"start_utc\":" +
+           OrNull(result.startUtc ? JsonString(*result.startUtc) : std::optional<std::string>()) +
+           ",\"url\":" + JsonString(result.url) +
+           ",\"final_url\":" + OrNull(text(result.finalUrl)) +
+           ",\"outcome\":" + std::to_string(result.outcome) +
            ",\"status\":" + JsonString(result.status) + ",\"bytes\":" + OrNull(bytes) +
-           ",\"seconds\":" + OrNull(seconds) + ",\"kibibytes_per_second\":" + OrNull(kibibytes) +
-           ",\"megabits_per_second\":" + OrNull(megabits) +
+           ",\"first_byte_seconds\":" + OrNull(seconds(result.firstByte)) +
+           ",\"transfer_seconds\":" + OrNull(seconds(result.transfer)) +
+           ",\"total_seconds\":" + OrNull(total) + ",\"megabits_per_second\":" + OrNull(megabits) +
            ",\"megabytes_per_second\":" + OrNull(megabytes) +
-           ",\"first_byte_seconds\":" + OrNull(firstByte) +
-           ",\"transfer_seconds\":" + OrNull(transfer) + ",\"server_address\":" + OrNull(server) +
-           ",\"cause\":" + OrNull(cause) + ",\"start_time\":" + OrNull(startTime) +
-           ",\"report\":" + OrNull(report) +
+           ",\"server_address\":" + OrNull(text(result.serverAddress)) +
+           ",\"program\":" + JsonString(CorvaniteCliName) +
+           ",\"cause\":" + OrNull(text(result.cause)) + ",\"report\":" +
+           OrNull(result.report ? JsonString(*result.report) : std::optional<std::string>()) +
            ",\"connections_requested\":" + std::to_string(result.connectionsRequested) +
            ",\"connections_used\":" + OrNull(used) +
            ",\"steady_megabits_per_second\":" + OrNull(steady) +

@@ -1,14 +1,16 @@
 #pragma once
 
-// The result of a test as one JSON object on one line, for scripts:
-//   {"url":"http://h/f.bin","outcome":0,"status":"Downloading finished.","bytes":1048576,
-//    "seconds":0.123,"kibibytes_per_second":8325.2,"megabits_per_second":68.2,
-//    "megabytes_per_second":8.525,"first_byte_seconds":0.004,"transfer_seconds":0.119,
-//    "server_address":"127.0.0.1:8080","cause":null,
-//    "start_time":"2026-12-08T17:05:09.123+01:00","report":"Internet Band Width..."}
-// "seconds" is the total time, over which the rates are taken. Figures that a test did not
-// produce (all of them but the start time for a test that did not finish) are null; "cause"
-// says why for outcomes 100, 106 and 107.
+// The result of a test as one JSON object on one line, for scripts, in the keys and decimal
+// units of the history's JSON and CSV (corvanite-cli --history):
+//   {"start_utc":"2026-12-08T16:05:09.123Z","url":"http://h/f.bin",
+//    "final_url":"http://h/f.bin","outcome":0,
+//    "status":"Downloading finished.","bytes":1048576,"first_byte_seconds":0.004,
+//    "transfer_seconds":0.119,"total_seconds":0.123,"megabits_per_second":68.200,
+//    "megabytes_per_second":8.525,"server_address":"127.0.0.1:8080",
+//    "program":"corvanite-cli","cause":null,"report":"Internet Band Width..."}
+// The rates are taken over total_seconds. Figures that a test did not produce (all of them
+// but the start for a test that did not finish) are null; "cause" says why a failed test
+// failed, in words.
 #include <string>
 
 struct TestResult;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 #include <getopt.h>
@@ -27,12 +28,21 @@ enum : int {
     kDiscard,
     kConnections,
     kNoLatency,
+    kMonitor,
+    kPrometheusTextfile,
+    kPushgateway,
+    kInflux,
+    kAlertBelow,
+    kAlertAfter,
+    kExportFailureStatus,
 };
 
 constexpr const char* kShortOptions = "q";
 
-// An option is one row here and one case in ParseCommandLine's switch. The order is the one
-// getopt_long lists an ambiguous abbreviation's possibilities in.
+// A new option is its value in the enum above, a row here and a case in ParseCommandLine's
+// switch (values it takes are read there, with ReadCount or ReadNumber), then a line in the
+// help below and in dist/corvanite-cli.1.in. The order is the one getopt_long lists an
+// ambiguous abbreviation's possibilities in.
 constexpr option kLongOptions[] = {
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
@@ -45,6 +55,13 @@ constexpr option kLongOptions[] = {
     {"discard", no_argument, nullptr, kDiscard},
     {"connections", required_argument, nullptr, kConnections},
     {"no-latency", no_argument, nullptr, kNoLatency},
+    {"monitor", no_argument, nullptr, kMonitor},
+    {"prometheus-textfile", required_argument, nullptr, kPrometheusTextfile},
+    {"pushgateway", required_argument, nullptr, kPushgateway},
+    {"influx", required_argument, nullptr, kInflux},
+    {"alert-below", required_argument, nullptr, kAlertBelow},
+    {"alert-after", required_argument, nullptr, kAlertAfter},
+    {"export-failure-status", no_argument, nullptr, kExportFailureStatus},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -71,6 +88,15 @@ bool ReadNumber(const char* text, double least, double most, double& number) {
     number = std::strtod(text, &end);
     return text[0] != '\0' && *end == '\0' && errno == 0 && std::isfinite(number) &&
            number >= least && number <= most;
+}
+
+// The servers of the exports: http:// or https:// URLs.
+std::optional<std::string> ServerUrl(const char* text) {
+    const std::string url = text;
+    if (url.starts_with("http://") || url.starts_with("https://")) {
+        return url;
+    }
+    return std::nullopt;
 }
 
 // getopt_long tells what is wrong with the command line on standard error, in the words every
@@ -156,6 +182,14 @@ std::string CheckCombination(const CliOptions& options) {
         return "option '--history' runs no test: '--repeat', '--interval', '--discard' and "
                "'--connections' do not go with it";
     }
+    const bool exports = options.prometheusTextfile || options.pushgateway || options.influx ||
+                         options.alertBelow || options.alertAfter || options.exportFailureStatus;
+    if (options.history && (options.monitor || exports)) {
+        return "option '--history' runs no test: '--monitor' and the exports do not go with it";
+    }
+    if (options.monitor && options.url) {
+        return "option '--monitor' tests the URLs of the monitor list: no URL goes with it";
+    }
     if (options.intervalGiven && options.repeat == 1) {
         return "option '--interval' needs '--repeat' with more than one test";
     }
@@ -234,6 +268,46 @@ CliCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             case kNoLatency:
                 options.measureLatency = false;
                 break;
+            case kMonitor:
+                options.monitor = true;
+                break;
+            case kPrometheusTextfile:
+                if (*optarg == '\0') {
+                    result.error = "option '--prometheus-textfile' needs a folder";
+                    return result;
+                }
+                options.prometheusTextfile = optarg;
+                break;
+            case kPushgateway:
+            case kInflux:
+                if (!((option == kInflux ? options.influx : options.pushgateway) =
+                          ServerUrl(optarg))) {
+                    result.error =
+                        std::string("invalid server URL '") + optarg + "' (http:// or https://)";
+                    return result;
+                }
+                break;
+            case kAlertBelow: {
+                double megabits = 0;
+                if (!ReadNumber(optarg, 0, HUGE_VAL, megabits) || megabits <= 0) {
+                    result.error =
+                        std::string("invalid rate '") + optarg + "' (Mbit/s, more than 0)";
+                    return result;
+                }
+                options.alertBelow = megabits;
+                break;
+            }
+            case kAlertAfter:
+                if (!ReadCount(optarg, 1, kMostTests, count)) {
+                    result.error = std::string("invalid number of tests '") + optarg + "' (1 to " +
+                                   std::to_string(kMostTests) + ")";
+                    return result;
+                }
+                options.alertAfter = static_cast<unsigned>(count);
+                break;
+            case kExportFailureStatus:
+                options.exportFailureStatus = true;
+                break;
             default:  // '?': getopt_long has said what is wrong
                 result.error = messages.take();
                 return result;
@@ -255,6 +329,9 @@ std::string HelpText(const std::string& programName) {
            " [OPTION]... [URL]\n"
            "  or:  " +
            programName +
+           " --monitor [OPTION]...\n"
+           "  or:  " +
+           programName +
            " --history [--json | --csv] [URL]\n"
            "Measure the download bandwidth with one test of URL, an http://, https:// or ftp://\n"
            "file, without a window: download the whole file once, bypassing every cache, save\n"
@@ -271,7 +348,8 @@ std::string HelpText(const std::string& programName) {
            "~/.config/corvanite) first.\n"
            "\n"
            "  -q, --quiet          show no progress while the test runs\n"
-           "      --json           print the result as one JSON object instead of text\n"
+           "      --json           print the result as one JSON object instead of text, in\n"
+           "                         the keys and units of the history's JSON and CSV\n"
            "      --repeat=N       run a series of N tests, then a summary of their rates\n"
            "                         (least, median, greatest)\n"
            "      --interval=SECONDS  start each test of the series SECONDS after the one\n"
@@ -282,22 +360,45 @@ std::string HelpText(const std::string& programName) {
            "                         serves no ranges is tested on one connection\n"
            "      --no-latency     measure no latency: no round trips to the server before\n"
            "                         and during the download\n"
+           "      --monitor        test each URL of the monitor list once, in its order:\n"
+           "                         $XDG_CONFIG_HOME/corvanite/monitor-urls, one per line\n"
            "      --history        print the history of every test instead of testing, newest\n"
            "                         first; with a URL, only that URL's tests\n"
            "      --csv            with --history: print CSV (RFC 4180) instead of a table;\n"
            "                         --json prints one JSON object per line\n"
+           "\n"
+           "Monitoring, after each test (from the history, so across separate runs):\n"
+           "      --prometheus-textfile=DIR  write DIR/corvanite.prom, the last test of every\n"
+           "                         URL for node_exporter's textfile collector\n"
+           "      --pushgateway=URL  push the same metrics to the Prometheus Pushgateway at\n"
+           "                         URL (job corvanite, instance: this host's name)\n"
+           "      --influx=URL     POST the test in InfluxDB line protocol to the write\n"
+           "                         endpoint URL, given whole (1.x: .../write?db=NAME; 2.x:\n"
+           "                         .../api/v2/write?org=ORG&bucket=BUCKET, with the token\n"
+           "                         in the environment variable CORVANITE_INFLUX_TOKEN)\n"
+           "      --alert-below=MBITS  alert when tests of a URL come below MBITS Mbit/s or\n"
+           "                         fail: a desktop notification and a line on standard\n"
+           "                         error; once more when a test is good again\n"
+           "      --alert-after=N  alert only after N such tests in a row (default 1); without\n"
+           "                         --alert-below, failed tests alone count\n"
+           "      --export-failure-status  exit with status 75 when an export could not\n"
+           "                         reach its place and the tests succeeded\n"
+           "An export waits a few seconds at most; one that fails is told on standard error\n"
+           "and leaves the test, its report and its history as they are.\n"
+           "\n"
            "      --help           display this help and exit\n"
            "      --version        output version information and exit\n"
            "\n"
            "Progress goes to standard error: a bar on a terminal (at most ten redraws a\n"
-           "second), else a line every five seconds. The result goes to standard output: the\n"
-           "status text, and for a finished test the report block, the result line and the\n"
-           "precise figures. The rate is the bytes received over the total time, from asking\n"
-           "for the URL to the last read, on a monotonic clock, in megabits per second\n"
-           "(Mbit/s, 1000000 bits) and megabytes per second (MB/s, 1000000 bytes). When the\n"
-           "URL cannot be opened (100), or a file cannot be created or written (106, 107), the\n"
-           "cause is printed on standard error. A history that cannot be written is told once\n"
-           "on standard error; the test and its report go on.\n"
+           "second), else a line every five seconds, in the units of the result (kB, MB, GB\n"
+           "of 1000 bytes; Mbit/s). The result goes to standard output: the status text, and\n"
+           "for a finished test the report block, the result line and the precise figures.\n"
+           "The rate is the bytes received over the total time, from asking for the URL to\n"
+           "the last read, on a monotonic clock, in megabits per second (Mbit/s, 1000000\n"
+           "bits) and megabytes per second (MB/s, 1000000 bytes). When a test fails, its\n"
+           "cause is printed on standard error in words: what failed, against which server\n"
+           "and port, or which proxy. A history that cannot be written is told once on\n"
+           "standard error; the test and its report go on.\n"
            "\n"
            "Ctrl-C stops the test as the Cancel button does (and ends a series); a second\n"
            "Ctrl-C quits at once. SIGTERM and SIGHUP stop it as leaving the program does.\n"

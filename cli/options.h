@@ -29,6 +29,18 @@ struct CliOptions {
     int connections = 1;
     // Time round trips to the server before and during the download.
     bool measureLatency = true;
+    // Test each URL of the monitor list (frontend/working_folder.h) instead of one URL.
+    bool monitor = false;
+    // After each test: the metrics of the history's last tests to a node_exporter textfile
+    // folder and a Pushgateway, the test to an InfluxDB write endpoint.
+    std::optional<std::string> prometheusTextfile;
+    std::optional<std::string> pushgateway;
+    std::optional<std::string> influx;
+    // An alert after alertAfter tests in a row of a URL below alertBelow Mbit/s or failed.
+    std::optional<double> alertBelow;
+    std::optional<unsigned> alertAfter;
+    // An export that fails sets the exit status (when the tests themselves succeeded).
+    bool exportFailureStatus = false;
     std::optional<std::string> url;
 };
 

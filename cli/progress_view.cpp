@@ -72,17 +72,17 @@ void ProgressView::finished(std::optional<std::uint64_t> bytes, std::optional<do
     }
 }
 
-ProgressState ProgressView::state() const {
-    return ProgressState{contentLength_, bytes_, finalRate_ ? finalRate_ : meter_.bytesPerSecond()};
+LiveFigures ProgressView::figures() const {
+    return LiveFigures{bytes_, contentLength_, finalRate_ ? finalRate_ : meter_.bytesPerSecond()};
 }
 
 void ProgressView::draw() {
     changed_ = false;
     if (terminal_) {
         // One column short of the width: writing the last column would wrap on some terminals.
-        write("\r" + FormatProgressBar(state(), TerminalColumns(out_) - 1));
+        write("\r" + FormatProgressBar(figures(), TerminalColumns(out_) - 1));
     } else {
-        write(FormatProgressLine(state()) + "\n");
+        write(FormatProgressLine(figures()) + "\n");
     }
 }
 

@@ -28,7 +28,7 @@ public:
                   std::optional<double> averageRate = std::nullopt);
 
 private:
-    ProgressState state() const;
+    LiveFigures figures() const;
     void draw();
     void write(const std::string& text);
 

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -14,14 +13,6 @@ constexpr int kBlockLines = 12;
 constexpr std::size_t kLongestBlock = 1 << 20;
 
 }  // namespace
-
-std::optional<std::uint64_t> FileSizeOf(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(status.st_size);
-}
 
 std::optional<std::string> ReadReportBlock(const std::string& path, std::uint64_t offset) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -1,14 +1,10 @@
 #pragma once
 
-// Finding the block that a test appended to the report file. The worker holds the report's
-// write lock from before the download-started notification until after the finished one, so
-// the file's size taken when that notification is posted is where the test's block begins.
+// Reading back the block that a test appended to the report file, from where the test's ending
+// says it begins.
 #include <cstdint>
 #include <optional>
 #include <string>
-
-// The size of the file at path; none when it cannot be read.
-std::optional<std::uint64_t> FileSizeOf(const std::string& path);
 
 // The block that starts at offset in the report file: its 12 lines with LF line ends (the file
 // stores CR LF). None when the file holds no whole block there.

@@ -93,14 +93,6 @@ std::string LatencyText(const LatencyFigures& latency) {
 
 }  // namespace
 
-std::optional<double> KibibytesPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval) {
-    const auto seconds = Seconds(interval);
-    if (!seconds) {
-        return std::nullopt;
-    }
-    return static_cast<double>(bytes) / 1024.0 / *seconds;
-}
-
 std::optional<double> MegabitsPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval) {
     const auto seconds = Seconds(interval);
     if (!seconds) {
@@ -159,6 +151,9 @@ std::string FormatTextResult(const TestResult& result) {
         }
         if (!result.serverAddress.empty()) {
             text += "  Server:          " + result.serverAddress + "\n";
+        }
+        if (!result.finalUrl.empty()) {
+            text += "  Final URL:       " + result.finalUrl + "\n";
         }
         text += PhasesText(result.phases);
         text += ConnectionsText(result);

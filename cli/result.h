@@ -17,8 +17,9 @@ struct TestResult {
     std::string url;
     unsigned outcome = 0;
     std::string status;  // the dialog's status text; empty where the dialog shows none
-    // When the download began, in ISO 8601 with the local offset; none if it never began.
-    std::optional<std::string> startTime;
+    // When the download began, in UTC as the history has it ("2026-12-08T16:05:09.123Z");
+    // none if it never began.
+    std::optional<std::string> startUtc;
     // For a finished test only: the worker's measurement (bandwidth/measurement.h).
     std::optional<std::uint64_t> bytes;
     // The total time, from asking for the URL to the last read, on a monotonic clock.
@@ -32,7 +33,9 @@ struct TestResult {
     LatencyFigures latency;
     std::optional<std::string> latencyLine;
     std::string serverAddress;  // as connected; empty when not known
-    // Why the URL could not be opened or a file not made (outcomes 100, 106, 107).
+    // The URL the data came from after redirects, its password masked; empty when not known.
+    std::string finalUrl;
+    // Why a failed test failed, in words (frontend/failure_cause.h); empty for any other.
     std::string cause;
     int connectionsRequested = 1;
     // For a finished test: the connections that fetched the file, and whether the server
@@ -44,9 +47,8 @@ struct TestResult {
     std::vector<ConnectionFigures> connections;  // with several connections: each one's share
 };
 
-// bytes / 1024 per second, and bytes * 8 / 1000000 per second; none without a positive
-// interval. Over the total time, MegabitsPerSecond is the measurement's rate.
-std::optional<double> KibibytesPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval);
+// bytes * 8 / 1000000 per second; none without a positive interval. Over the total time, the
+// measurement's rate.
 std::optional<double> MegabitsPerSecond(std::uint64_t bytes, std::chrono::nanoseconds interval);
 
 // The interval in seconds, rounded to the millisecond: "12.345".

@@ -12,6 +12,8 @@
 #   <prefix>/share/man/man1/corvanite.1.gz, corvanite-cli.1.gz
 #   <prefix>/share/bash-completion/completions/corvanite-cli
 #   <prefix>/share/doc/corvanite/{README,copyright,changelog.gz}
+#   <prefix>/lib/systemd/user/corvanite-monitor.{service,timer}   hourly tests, for each user
+#                                     (~/.local/share/systemd/user for a prefix of ~/.local)
 #
 # A program in a bin folder keeps its report and downloads in each user's data folder
 # (frontend/working_folder.h), so nothing here needs to be writable.
@@ -65,6 +67,27 @@ install(FILES ${corvanite_dist}/corvanite-cli.bash-completion
 install(FILES ${corvanite_dist}/README ${corvanite_dist}/copyright
               ${corvanite_built_dist}/changelog.gz
         DESTINATION share/doc/corvanite)
+
+# The monitoring units name the installed corvanite-cli, so they are made when the prefix is
+# known: at install time, which may name another prefix than the build's. The user's manager
+# reads <prefix>/lib/systemd/user for /usr and /usr/local, and only share/systemd/user under
+# ~/.local.
+install(CODE "set(corvanite_dist \"${corvanite_dist}\")")
+install(CODE [[
+  set(corvanite_bindir "${CMAKE_INSTALL_PREFIX}/bin")
+  set(corvanite_units lib/systemd/user)
+  if(DEFINED ENV{HOME} AND CMAKE_INSTALL_PREFIX STREQUAL "$ENV{HOME}/.local")
+    set(corvanite_units share/systemd/user)
+  endif()
+  set(corvanite_unit_dir "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${corvanite_units}")
+  configure_file("${corvanite_dist}/corvanite-monitor.service.in"
+                 "${corvanite_unit_dir}/corvanite-monitor.service" @ONLY)
+  configure_file("${corvanite_dist}/corvanite-monitor.timer"
+                 "${corvanite_unit_dir}/corvanite-monitor.timer" COPYONLY)
+  foreach(unit IN ITEMS service timer)
+    message(STATUS "Installing: ${corvanite_unit_dir}/corvanite-monitor.${unit}")
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${corvanite_unit_dir}/corvanite-monitor.${unit}")
+  endforeach()]])
 
 if(TARGET Corvanite)
   # The build keeps the dialog's own name (tests and scripts start build/app/Corvanite); on

@@ -45,11 +45,11 @@ std::string Count(std::optional<int> count) {
 }  // namespace
 
 std::string HistoryCsvHeader() {
-    return "start_utc,url,outcome,status,bytes,first_byte_s,transfer_s,total_s,rate_mbit_s,"
-           "rate_mb_s,server_address,program,whole_seconds,latency_idle_seconds,"
-           "latency_loaded_seconds,responsiveness_rpm,latency_grade,connections_requested,"
-           "connections_used,steady_megabits_per_second,name_lookup_seconds,connect_seconds,"
-           "tls_seconds\r\n";
+    return "start_utc,url,outcome,status,bytes,first_byte_seconds,transfer_seconds,"
+           "total_seconds,megabits_per_second,megabytes_per_second,server_address,program,"
+           "whole_seconds,latency_idle_seconds,latency_loaded_seconds,responsiveness_rpm,"
+           "latency_grade,connections_requested,connections_used,steady_megabits_per_second,"
+           "name_lookup_seconds,connect_seconds,tls_seconds\r\n";
 }
 
 std::string HistoryCsvLine(const HistoryRow& row) {

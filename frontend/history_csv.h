@@ -1,9 +1,10 @@
 #pragma once
 
 // The history as CSV (RFC 4180: comma-separated, CR LF line ends, fields with a comma, quote or
-// line end quoted), one line per test under a header line. Times in seconds, rates in Mbit/s
-// and MB/s, empty where the test has no such figure. A text field that a spreadsheet would take
-// for a formula (it begins with = + - @) gets a leading apostrophe.
+// line end quoted), one line per test under a header line that names the fields as the JSON of
+// corvanite-cli does. Times in seconds, rates in Mbit/s and MB/s, empty where the test has no
+// such figure. A text field that a spreadsheet would take for a formula (it begins with
+// = + - @) gets a leading apostrophe.
 #include <string>
 #include <vector>
 

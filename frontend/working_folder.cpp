@@ -85,10 +85,13 @@ int MakeFolders(const std::string& path) {
 WorkingFolder ChooseWorkingFolder(const WorkingFolderSetting& setting) {
     const std::string program = WithoutTrailingSlashes(setting.programDirectory);
     const std::string programList = program + "/" + UrlListFileName;
+    const std::string monitorList = BaseDirectory(setting.configHome, setting.home, ".config") +
+                                    "/" + FolderName + "/" + MonitorListFileName;
     if (setting.programDirectoryWritable && !program.empty() && !IsBinFolder(program)) {
-        return {program, {programList}};
+        return {program, {programList}, monitorList};
     }
     WorkingFolder folder;
+    folder.monitorList = monitorList;
     folder.directory =
         BaseDirectory(setting.dataHome, setting.home, ".local/share") + "/" + FolderName;
     folder.urlListFiles.push_back(BaseDirectory(setting.configHome, setting.home, ".config") + "/" +

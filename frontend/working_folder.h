@@ -13,7 +13,12 @@ struct WorkingFolder {
     std::string directory;
     // The URL list files in the order they are tried: the first that can be read is the list.
     std::vector<std::string> urlListFiles;
+    // The URLs `corvanite-cli --monitor` tests: $XDG_CONFIG_HOME/corvanite/monitor-urls, one
+    // URL per line as in the URL list, wherever the program is.
+    std::string monitorList;
 };
+
+inline constexpr const char* MonitorListFileName = "monitor-urls";
 
 // What the choice depends on. WorkingFolderOfThisProgram reads it from the running process.
 struct WorkingFolderSetting {

@@ -44,16 +44,17 @@ HistoryRow RowOf(const SqliteStatement& statement) {
     if (std::string grade = statement.text(18); !grade.empty()) {
         row.latencyGrade = std::move(grade);
     }
-    if (const auto requested = statement.optionalInteger(19)) {
+    row.finalUrl = statement.text(19);
+    if (const auto requested = statement.optionalInteger(20)) {
         row.connectionsRequested = static_cast<int>(*requested);
     }
-    if (const auto used = statement.optionalInteger(20)) {
+    if (const auto used = statement.optionalInteger(21)) {
         row.connectionsUsed = static_cast<int>(*used);
     }
-    row.steadyMegabitsPerSecond = statement.real(21);
-    row.nameLookupSeconds = statement.real(22);
-    row.connectSeconds = statement.real(23);
-    row.tlsSeconds = statement.real(24);
+    row.steadyMegabitsPerSecond = statement.real(22);
+    row.nameLookupSeconds = statement.real(23);
+    row.connectSeconds = statement.real(24);
+    row.tlsSeconds = statement.real(25);
     return row;
 }
 
@@ -234,4 +235,75 @@ std::vector<std::string> HistoryReader::urls() {
         urls.clear();
     }
     return urls;
+}
+
+std::vector<HistoryRow> HistoryReader::latestOfEachUrl() {
+    std::vector<HistoryRow> rows;
+    if (!db_) {
+        return rows;
+    }
+    // Both the URLs and each one's newest test come from the index by URL.
+    const std::string sql = std::string("SELECT ") + kHistoryColumns +
+                            " FROM (SELECT DISTINCT url AS tested FROM tests) JOIN tests ON"
+                            " id = (SELECT id FROM tests WHERE url = tested"
+                            " ORDER BY start_utc DESC, id DESC LIMIT 1) ORDER BY url";
+    SqliteStatement statement(*db_, sql.c_str());
+    if (statement.prepared() != SQLITE_OK) {
+        fail(statement.prepared());
+        return rows;
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = statement.step()) == SQLITE_ROW) {
+        rows.push_back(RowOf(statement));
+    }
+    if (rc != SQLITE_DONE) {
+        fail(rc);
+        rows.clear();
+    }
+    return rows;
+}
+
+std::vector<OutcomeCount> HistoryReader::outcomeCounts() {
+    std::vector<OutcomeCount> counts;
+    if (!db_) {
+        return counts;
+    }
+    SqliteStatement statement(*db_,
+                              "SELECT url, outcome, COUNT(*) FROM tests GROUP BY url, outcome"
+                              " ORDER BY url, outcome");
+    if (statement.prepared() != SQLITE_OK) {
+        fail(statement.prepared());
+        return counts;
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = statement.step()) == SQLITE_ROW) {
+        counts.push_back({statement.text(0), static_cast<unsigned>(statement.integer(1)),
+                          static_cast<std::uint64_t>(statement.integer(2))});
+    }
+    if (rc != SQLITE_DONE) {
+        fail(rc);
+        counts.clear();
+    }
+    return counts;
+}
+
+bool HistoryReader::walkBack(const std::string& url,
+                             const std::function<bool(const HistoryRow&)>& visit) {
+    if (!db_) {
+        return problem_.empty();
+    }
+    const std::string sql = std::string("SELECT ") + kHistoryColumns +
+                            " FROM tests WHERE url = ?1 ORDER BY start_utc DESC, id DESC";
+    SqliteStatement statement(*db_, sql.c_str());
+    if (statement.prepared() != SQLITE_OK) {
+        return fail(statement.prepared());
+    }
+    statement.bindText(1, MaskUrlPassword(url));
+    int rc = SQLITE_ROW;
+    while ((rc = statement.step()) == SQLITE_ROW) {
+        if (!visit(RowOf(statement))) {
+            return true;
+        }
+    }
+    return rc == SQLITE_DONE || fail(rc);
 }

@@ -16,6 +16,12 @@ class SqliteDatabase;
 
 enum class HistoryOrder { NewestFirst, OldestFirst };
 
+struct OutcomeCount {
+    std::string url;
+    unsigned outcome = 0;
+    std::uint64_t tests = 0;
+};
+
 class HistoryReader {
 public:
     // Opens the history at path for reading. A missing file is an empty history. False, with
@@ -41,6 +47,15 @@ public:
     std::vector<std::uint32_t> rateSamples(std::int64_t id);
     // The distinct URLs, the most recently tested first.
     std::vector<std::string> urls();
+
+    // For monitoring, which looks at the last tests of each URL, whichever program ran them:
+    // the newest test of every URL, the URLs in order; empty on failure (see problem()).
+    std::vector<HistoryRow> latestOfEachUrl();
+    // How many tests of each URL ended with each outcome, by URL then outcome.
+    std::vector<OutcomeCount> outcomeCounts();
+    // Calls visit with the tests of url (masked as stored), newest first, until it returns
+    // false. False, with problem(), when reading failed.
+    bool walkBack(const std::string& url, const std::function<bool(const HistoryRow&)>& visit);
 
 private:
     // Whether every row's id is greater than those of the rows that started before it. A

@@ -23,6 +23,8 @@ struct HistoryRow {
     std::optional<double> megabitsPerSecond;
     std::string serverAddress;  // "192.0.2.7:80"; empty when not known
     std::string program;        // which program ran it; empty when not known
+    // The URL the data came from after redirects, its password masked; empty when not known.
+    std::string finalUrl;
     // Imported from the report: whole-second figures only (the total time is the report's
     // elapsed seconds, the rate made of them).
     bool wholeSeconds = false;

@@ -48,6 +48,8 @@ inline constexpr HistoryAddedColumn kHistoryAddedColumns[] = {
     {"latency_kernel_s", "REAL"},
     {"responsiveness_rpm", "REAL"},
     {"latency_grade", "TEXT"},
+    // The URL the data came from after redirects, its password masked.
+    {"final_url", "TEXT"},
     // Connections asked for and used, the rate without the ramp-up, where the first
     // connection's time went.
     {"connections_requested", "INTEGER"},

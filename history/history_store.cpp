@@ -94,10 +94,10 @@ constexpr const char* kInsert =
     "INSERT INTO tests (start_utc, url, outcome, bytes, first_byte_s, transfer_s, total_s,"
     " rate_mbit_s, server_address, program, whole_seconds, latency_idle_s,"
     " latency_idle_spread_s, latency_loaded_s, latency_loaded_p90_s, latency_kernel_s,"
-    " responsiveness_rpm, latency_grade, connections_requested, connections_used,"
+    " responsiveness_rpm, latency_grade, final_url, connections_requested, connections_used,"
     " steady_rate_mbit_s, name_lookup_s, connect_s, tls_s, rate_samples)"
     " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18,"
-    " ?19, ?20, ?21, ?22, ?23, ?24, ?25)";
+    " ?19, ?20, ?21, ?22, ?23, ?24, ?25, ?26)";
 
 int Insert(SqliteStatement& insert, const HistoryRow& row) {
     insert.reset();
@@ -123,16 +123,17 @@ int Insert(SqliteStatement& insert, const HistoryRow& row) {
     } else {
         sqlite3_bind_null(insert.handle(), 18);
     }
-    insert.bindInteger(19, row.connectionsRequested);
-    insert.bindInteger(20, row.connectionsUsed);
-    insert.bindReal(21, row.steadyMegabitsPerSecond);
-    insert.bindReal(22, row.nameLookupSeconds);
-    insert.bindReal(23, row.connectSeconds);
-    insert.bindReal(24, row.tlsSeconds);
+    insert.bindText(19, MaskUrlPassword(row.finalUrl));
+    insert.bindInteger(20, row.connectionsRequested);
+    insert.bindInteger(21, row.connectionsUsed);
+    insert.bindReal(22, row.steadyMegabitsPerSecond);
+    insert.bindReal(23, row.nameLookupSeconds);
+    insert.bindReal(24, row.connectSeconds);
+    insert.bindReal(25, row.tlsSeconds);
     if (row.rateSamples.empty()) {
-        sqlite3_bind_null(insert.handle(), 25);
+        sqlite3_bind_null(insert.handle(), 26);
     } else {
-        insert.bindBlob(25, EncodeRateSamples(row.rateSamples));
+        insert.bindBlob(26, EncodeRateSamples(row.rateSamples));
     }
     const int rc = insert.step();
     return rc == SQLITE_DONE ? SQLITE_OK : rc;

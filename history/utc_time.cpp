@@ -33,3 +33,19 @@ std::string UtcTimestamp(std::chrono::system_clock::time_point time) {
 std::string UtcTimestamp(std::time_t time) {
     return Format(time, 0);
 }
+
+std::optional<std::int64_t> MillisecondsOfUtcTimestamp(const std::string& stamp) {
+    std::tm utc{};
+    int milliseconds = 0;
+    int consumed = 0;
+    if (std::sscanf(stamp.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3dZ%n", &utc.tm_year, &utc.tm_mon,
+                    &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &milliseconds,
+                    &consumed) != 7 ||
+        static_cast<std::size_t>(consumed) != stamp.size()) {
+        return std::nullopt;
+    }
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    const std::time_t seconds = ::timegm(&utc);
+    return static_cast<std::int64_t>(seconds) * 1000 + milliseconds;
+}

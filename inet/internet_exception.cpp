@@ -6,44 +6,9 @@
 #include <vector>
 
 #include "inet/internet_error_messages.h"
+#include "inet/internet_failure_text.h"
 #include "platform/internet/wininet.h"
 #include "platform/last_error.h"
-
-namespace {
-
-// The server's last response on this thread, "" when there is none.
-std::string LastResponse() {
-    DWORD error = 0;
-    DWORD length = 0;
-    if (InternetGetLastResponseInfoA(&error, nullptr, &length) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER || length == 0) {
-        return {};
-    }
-    // One more than asked for, so that the text ends in a terminator whatever the count.
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
-    DWORD size = length + 1;
-    if (!InternetGetLastResponseInfoA(&error, buffer.data(), &size)) {
-        return {};
-    }
-    return buffer.data();
-}
-
-// The transfer library's words for the thread's last failed transfer, "" when there are none.
-std::string TransferDetail() {
-    DWORD length = 0;
-    if (InternetQueryOptionA(nullptr, INTERNET_OPTION_TRANSFER_ERROR_TEXT, nullptr, &length) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER || length <= 1) {
-        return {};
-    }
-    std::vector<char> buffer(length, '\0');
-    if (!InternetQueryOptionA(nullptr, INTERNET_OPTION_TRANSFER_ERROR_TEXT, buffer.data(),
-                              &length)) {
-        return {};
-    }
-    return std::string(buffer.data(), length);
-}
-
-}  // namespace
 
 bool CInternetException::GetErrorMessage(char* text, UINT maxChars, UINT* helpContext) const {
     if (helpContext != nullptr) {
@@ -60,7 +25,7 @@ bool CInternetException::GetErrorMessage(char* text, UINT maxChars, UINT* helpCo
     std::string result = message;
     if (m_dwError == ERROR_INTERNET_EXTENDED_ERROR) {
         // The reason is in what the server said; without a response the fixed text stays.
-        std::string response = LastResponse();
+        std::string response = LastServerResponse();
         if (!response.empty()) {
             result = std::move(response);
         }
@@ -76,6 +41,10 @@ void RaiseInternetError(DWORD context, DWORD error) {
         error = GetLastError();
     }
     auto* exception = new CInternetException(error, context);
-    exception->m_strTransferDetail = TransferDetail();
+    const InternetFailure last = LastInternetFailure(error, {}, 0);
+    exception->m_strTransferDetail = last.detail;
+    exception->m_nSystemError = last.systemError;
+    exception->m_strProxy = last.proxy;
+    exception->m_dwProxyStatus = last.proxyStatus;
     throw exception;
 }

@@ -23,6 +23,12 @@ public:
     // The transfer library's own words for the failure when it was raised, if it had any
     // ("Could not resolve host: nosuch.invalid"): more than the platform's text tells.
     std::string m_strTransferDetail;
+    // What else the transfer library knew then: the system's reason a connection failed
+    // (errno, 0 for none), the proxy the transfer went through ("host:port", "" when direct)
+    // and that proxy's HTTP status when it refused a tunnel (0 for none).
+    int m_nSystemError = 0;
+    std::string m_strProxy;
+    DWORD m_dwProxyStatus = 0;
 };
 
 // Throws a new CInternetException; an error of 0 stands for the calling thread's last error,

@@ -50,6 +50,21 @@ std::optional<INTERNET_CONNECTION_TIMINGS> CInternetFile::ConnectionTimings() co
     return timings;
 }
 
+std::string CInternetFile::FinalUrl() const {
+    DWORD length = 0;
+    if (m_hInternet == nullptr ||
+        InternetQueryOptionA(m_hInternet, INTERNET_OPTION_URL, nullptr, &length) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+        return {};
+    }
+    std::string url(length, '\0');
+    if (!InternetQueryOptionA(m_hInternet, INTERNET_OPTION_URL, url.data(), &length)) {
+        return {};
+    }
+    url.resize(length);
+    return url;
+}
+
 int CInternetFile::DuplicateDataSocket() const {
     int socket = -1;
     DWORD length = sizeof socket;

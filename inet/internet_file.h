@@ -51,6 +51,8 @@ public:
     // Where the time of the file's connection went, as the transfer library timed it; none
     // when the file is closed.
     std::optional<INTERNET_CONNECTION_TIMINGS> ConnectionTimings() const;
+    // The URL the data comes from, after the redirects followed; empty when not known.
+    std::string FinalUrl() const;
     // A descriptor of the socket the file's data arrives on, the caller's to close; -1 when
     // the file is closed or has not connected yet.
     int DuplicateDataSocket() const;

@@ -3,8 +3,8 @@
 # below it, and that Qt appears only where windows are made:
 #
 #   app -> ui -> frontend -> bandwidth -> history -> inet -> framework, services -> platform
-#   cli -> frontend                       ui, app -> platform/desktop
-#   inet -> platform/internet
+#   cli -> monitoring -> frontend         ui, app -> platform/desktop
+#   inet, monitoring -> platform/internet
 #
 #   bash scripts/check_layers.sh [ROOT]    ROOT defaults to the repository; exit 1 on a breach
 set -euo pipefail
@@ -21,7 +21,8 @@ declare -A allowed=(
   [history]="platform services framework inet history"
   [bandwidth]="platform platform/internet services framework inet history bandwidth"
   [frontend]="platform services framework history bandwidth frontend"
-  [cli]="platform services framework history bandwidth frontend cli"
+  [monitoring]="platform platform/internet services framework history bandwidth frontend monitoring"
+  [cli]="platform services framework history bandwidth frontend monitoring cli"
   [ui]="platform platform/desktop services framework history bandwidth frontend ui"
   [app]="platform platform/desktop services framework history bandwidth frontend ui app"
 )

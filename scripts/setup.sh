@@ -7,12 +7,14 @@ packages=(
   g++ cmake make pkg-config libgtest-dev clang-format
   qt6-base-dev qt6-charts-dev libgl-dev
   libqt6opengl6-dev  # Qt Charts' CMake package looks for Qt OpenGL's, which Debian keeps apart
-  libcurl4-openssl-dev libsqlite3-dev
+  libcurl4-openssl-dev libsqlite3-dev libdbus-1-dev
   nginx-light openssl python3 python3-pyftpdlib curl tinyproxy
   iproute2 util-linux procps
   desktop-file-utils appstream
   xdg-utils xvfb x11-utils openbox xdotool
   dpkg-dev fakeroot file lintian passwd bash-completion
+  # The monitoring tests' servers and checkers, and the units' verifier.
+  prometheus prometheus-node-exporter prometheus-pushgateway influxdb dbus systemd
 )
 
 missing=()

@@ -66,6 +66,7 @@ void HistoryRows::add(const HistoryRow& row) {
     entry.latencyKernelSeconds = Stored(row.latencyKernelSeconds);
     entry.responsivenessRpm = Stored(row.responsivenessRpm);
     entry.latencyGrade = row.latencyGrade ? text(*row.latencyGrade) : NoText;
+    entry.finalUrl = text(row.finalUrl);
     entry.connectionsRequested = static_cast<std::uint8_t>(row.connectionsRequested.value_or(0));
     entry.connectionsUsed = static_cast<std::uint8_t>(row.connectionsUsed.value_or(0));
     entries_.push_back(entry);
@@ -97,6 +98,7 @@ HistoryRow HistoryRows::row(std::size_t position) const {
     row.latencyLoaded90Seconds = Read(entry.latencyLoaded90Seconds);
     row.latencyKernelSeconds = Read(entry.latencyKernelSeconds);
     row.responsivenessRpm = Read(entry.responsivenessRpm);
+    row.finalUrl = texts_[entry.finalUrl];
     if (entry.latencyGrade != NoText) {
         row.latencyGrade = texts_[entry.latencyGrade];
     }

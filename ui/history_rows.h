@@ -64,6 +64,7 @@ private:
         std::uint32_t serverAddress;
         std::uint32_t program;
         std::uint32_t latencyGrade;  // NoText: none
+        std::uint32_t finalUrl;
         unsigned outcome;
         bool startKnown;
         bool wholeSeconds;

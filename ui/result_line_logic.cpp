@@ -4,6 +4,7 @@
 
 #include "bandwidth/ending.h"
 #include "bandwidth/request.h"
+#include "frontend/failure_cause.h"
 #include "frontend/result_line.h"
 
 namespace {
@@ -47,7 +48,8 @@ void ResultLineLogic::testFinished(unsigned outcome, const std::optional<TestEnd
         }
         settle(State::Result, std::move(text));
     } else {
-        settle(State::Empty, {});
+        // The status line says that it failed; this one says why, as corvanite-cli does.
+        settle(State::Empty, FailureCauseText(outcome, ending ? ending->cause : std::string()));
     }
 }
 

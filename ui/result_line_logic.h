@@ -2,9 +2,9 @@
 
 // What the line under the progress bar shows, apart from the label that shows it: while data
 // flows, received of total, the current rate and the time left, redrawn at most ten times a
-// second; after a finished test its result; nothing after a failure or a cancel, nor while a
-// new test connects. The caller passes the time, so that the redraw limit can be followed
-// without waiting.
+// second; after a finished test its result; after a failure its cause in words; nothing after
+// a cancel, nor while a new test connects. The caller passes the time, so that the redraw limit can
+// be followed without waiting.
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -28,7 +28,7 @@ public:
     // The progress notification's block count.
     void progress(std::uint64_t blocksRead, Clock::time_point now);
     // The finished notification: the result of a finished test (outcome 0), read from its
-    // ending when there is one; nothing for any other outcome.
+    // ending when there is one; the cause of a failed one; nothing for a cancel.
     void testFinished(unsigned outcome, const std::optional<TestEnding>& ending);
 
     // The text to put on the line now, when it is to change and may: a change of state at

@@ -1,7 +1,14 @@
 #include "platform/internet/curl_options.h"
 
+#include <arpa/inet.h>
+#include <strings.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
+#include <string_view>
 
 #include "platform/internet/wininet.h"
 
@@ -22,7 +29,125 @@ std::string environmentNoProxy() {
     return "";
 }
 
+std::string environmentValue(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value ? value : "";
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// The proxy variable libcurl reads for the scheme: only the lower-case http_proxy, which a
+// CGI program cannot be handed by a request; either case for the others; ALL_PROXY last.
+std::string environmentProxy(const std::string& scheme) {
+    std::string proxy = environmentValue(scheme + "_proxy");
+    if (proxy.empty() && scheme != "http") {
+        proxy = environmentValue(upper(scheme) + "_PROXY");
+    }
+    for (const char* name : {"all_proxy", "ALL_PROXY"}) {
+        if (proxy.empty()) {
+            proxy = environmentValue(name);
+        }
+    }
+    return proxy;
+}
+
+using UrlHandle = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
+
+std::string urlPart(CURLU* url, CURLUPart part, unsigned flags = 0) {
+    char* text = nullptr;
+    if (curl_url_get(url, part, &text, flags) != CURLUE_OK || text == nullptr) {
+        return {};
+    }
+    std::string value(text);
+    curl_free(text);
+    return value;
+}
+
+bool inNetwork(const std::string& host, std::string_view network) {
+    const std::size_t slash = network.find('/');
+    in_addr address{};
+    in_addr base{};
+    if (::inet_pton(AF_INET, host.c_str(), &address) != 1 ||
+        ::inet_pton(AF_INET, std::string(network.substr(0, slash)).c_str(), &base) != 1) {
+        return false;
+    }
+    const int bits = std::atoi(std::string(network.substr(slash + 1)).c_str());
+    if (bits <= 0 || bits > 32) {
+        return bits == 0;
+    }
+    const std::uint32_t mask = bits == 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> bits);
+    return (ntohl(address.s_addr) & mask) == (ntohl(base.s_addr) & mask);
+}
+
+// libcurl's no-proxy rules: "*" for every host, a name for itself and the names under it,
+// an address for itself, an address with a prefix length for its network.
+bool bypassed(const std::string& list, std::string host) {
+    if (host.size() > 1 && host.front() == '[') {
+        host = host.substr(1, host.size() - 2);
+    }
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        end = end == std::string::npos ? list.size() : end;
+        std::string_view entry(list.data() + start, end - start);
+        start = end + 1;
+        while (!entry.empty() && (entry.front() == ' ' || entry.front() == '.')) {
+            entry.remove_prefix(1);
+        }
+        if (entry.empty()) {
+            continue;
+        }
+        if (entry == "*") {
+            return true;
+        }
+        if (entry.find('/') != std::string_view::npos) {
+            if (inNetwork(host, entry)) {
+                return true;
+            }
+            continue;
+        }
+        if (host.size() >= entry.size() &&
+            strncasecmp(host.data() + host.size() - entry.size(), entry.data(), entry.size()) ==
+                0 &&
+            (host.size() == entry.size() || host[host.size() - entry.size() - 1] == '.')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+std::string proxyInEffect(const SessionSettings& settings, const std::string& url) {
+    const UrlHandle target(curl_url(), curl_url_cleanup);
+    if (settings.accessType == INTERNET_OPEN_TYPE_DIRECT || !target ||
+        curl_url_set(target.get(), CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
+            CURLUE_OK) {
+        return "";
+    }
+    const bool named = settings.accessType == INTERNET_OPEN_TYPE_PROXY;
+    const std::string proxy =
+        named ? settings.proxy : environmentProxy(urlPart(target.get(), CURLUPART_SCHEME));
+    const std::string bypass = noProxyList(named ? settings.proxyBypass : environmentNoProxy());
+    if (proxy.empty() || bypassed(bypass, urlPart(target.get(), CURLUPART_HOST))) {
+        return "";
+    }
+    // A proxy named without a scheme is an HTTP proxy; without a port, libcurl's 1080.
+    const UrlHandle parsed(curl_url(), curl_url_cleanup);
+    const std::string withScheme =
+        proxy.find("://") == std::string::npos ? "http://" + proxy : proxy;
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, withScheme.c_str(),
+                                CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
+        return "";
+    }
+    std::string port = urlPart(parsed.get(), CURLUPART_PORT);
+    return urlPart(parsed.get(), CURLUPART_HOST) + ":" + (port.empty() ? "1080" : port);
+}
 
 std::string noProxyList(const std::string& bypass) {
     std::string list = bypass;

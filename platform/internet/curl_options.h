@@ -28,3 +28,8 @@ void applyTimeouts(CURL* easy, const InternetTimeouts& timeouts);
 // The no-proxy list for libcurl: the given one plus the loopback names and addresses (all of
 // 127.0.0.0/8 and ::1), which never go through a proxy.
 std::string noProxyList(const std::string& bypass);
+
+// The proxy a transfer of url goes through under these settings, as libcurl chooses it (the
+// settings' proxy, or the environment's <scheme>_proxy, HTTPS_PROXY, ALL_PROXY, all less the
+// no-proxy list): "host:port", or "" when the transfer goes direct.
+std::string proxyInEffect(const SessionSettings& settings, const std::string& url);

@@ -177,10 +177,18 @@ void CurlTransfer::pump() {
 }
 
 DWORD CurlTransfer::failure() const {
+    long proxyStatus = 0;
     if (result_ != CURLE_OK) {
-        setLastTransferErrorText(errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(result_));
+        long systemError = 0;
+        curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &systemError);
+        curl_easy_getinfo(easy_, CURLINFO_HTTP_CONNECTCODE, &proxyStatus);
+        proxyStatus = proxyStatus >= 300 ? proxyStatus : 0;
+        setLastTransferFailure({errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(result_),
+                                static_cast<int>(systemError), proxy_, proxyStatus});
     }
-    return internetErrorFromCurl(result_, errorText_, headers_.redirected());
+    // A proxy that refuses the tunnel leaves the server out of reach.
+    return proxyStatus != 0 ? ERROR_INTERNET_CANNOT_CONNECT
+                            : internetErrorFromCurl(result_, errorText_, headers_.redirected());
 }
 
 std::string CurlTransfer::peerAddress() const {
@@ -206,6 +214,14 @@ INTERNET_CONNECTION_TIMINGS CurlTransfer::timings() const {
     timings.tlsDone = timer(CURLINFO_APPCONNECT_TIME_T);
     timings.firstByte = timer(CURLINFO_STARTTRANSFER_TIME_T);
     return timings;
+}
+
+std::string CurlTransfer::effectiveUrl() const {
+    const char* url = nullptr;
+    if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
+        return {};
+    }
+    return url;
 }
 
 int CurlTransfer::duplicateSocket() const {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include <curl/curl.h>
 
@@ -33,6 +34,8 @@ public:
     bool valid() const { return easy_ && multi_; }
     // Request headers to send, kept as long as the transfer (redirects send them again).
     void setRequestHeaders(curl_slist* headers);
+    // The proxy this transfer goes through ("host:port", "" for none), told with a failure.
+    void setProxy(std::string proxy) { proxy_ = std::move(proxy); }
     // Sets libcurl's time-outs, and the longest silence once the server has begun to answer
     // (libcurl's own stall check averages over several seconds; this one is exact).
     void setTimeouts(const InternetTimeouts& timeouts);
@@ -70,6 +73,8 @@ public:
     std::string peerAddress() const;
     // libcurl's own timers of the last request.
     INTERNET_CONNECTION_TIMINGS timings() const;
+    // The URL the data comes from, after the redirects followed; empty before the transfer.
+    std::string effectiveUrl() const;
     // A new descriptor of the socket the transfer's data arrives on; -1 before it has one.
     int duplicateSocket() const;
 
@@ -107,4 +112,5 @@ private:
     std::chrono::steady_clock::time_point lastProgress_{};
     ResponseHeaders headers_;
     FtpReplyCollector replies_;
+    std::string proxy_;
 };

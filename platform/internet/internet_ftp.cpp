@@ -62,6 +62,7 @@ HINTERNET InternetConnectA(HINTERNET session, const char* serverName, INTERNET_P
     }
     CURL* easy = transfer->easy();
     applySessionSettings(easy, owner->settings());
+    transfer->setProxy(proxyInEffect(owner->settings(), baseUrl));
     // Each command names the file exactly as given, relative to the login folder.
     curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     if (userName && *userName) {

@@ -81,6 +81,7 @@ HINTERNET InternetOpenUrlA(HINTERNET session, const char* url, const char* heade
     applySessionSettings(easy, owner->settings());
     transfer->setTimeouts(owner->timeouts());
     curl_easy_setopt(easy, CURLOPT_URL, checked.text.c_str());
+    transfer->setProxy(proxyInEffect(owner->settings(), checked.text));
 
     curl_slist* requestHeaders = addHeaderLines(nullptr, headers, headersLength);
     if (flags & INTERNET_FLAG_RELOAD) {

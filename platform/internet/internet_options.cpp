@@ -47,6 +47,18 @@ BOOL giveText(const std::string& text, void* buffer, DWORD* bufferLength) {
     return TRUE;
 }
 
+BOOL giveUrl(HINTERNET handle, void* buffer, DWORD* bufferLength) {
+    const std::shared_ptr<RemoteFile> file = findHandleOf<RemoteFile>(handle);
+    if (!file) {
+        return FALSE;
+    }
+    const std::string url = file->effectiveUrl();
+    if (url.empty()) {
+        return fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+    }
+    return giveText(url, buffer, bufferLength);
+}
+
 BOOL givePeerAddress(HINTERNET handle, void* buffer, DWORD* bufferLength) {
     const std::shared_ptr<RemoteFile> file = findHandleOf<RemoteFile>(handle);
     if (!file) {
@@ -110,12 +122,30 @@ BOOL InternetQueryOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD* b
     if (option == INTERNET_OPTION_CONNECTION_TIMINGS) {
         return giveTimings(handle, buffer, bufferLength);
     }
+    if (option == INTERNET_OPTION_URL) {
+        return giveUrl(handle, buffer, bufferLength);
+    }
+    if (option == INTERNET_OPTION_TRANSFER_ERROR_TEXT ||
+        option == INTERNET_OPTION_TRANSFER_SYSTEM_ERROR ||
+        option == INTERNET_OPTION_TRANSFER_PROXY ||
+        option == INTERNET_OPTION_TRANSFER_PROXY_STATUS) {
+        if (handle) {
+            return fail(ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+        }
+        const TransferFailure& last = lastTransferFailure();
+        switch (option) {
+            case INTERNET_OPTION_TRANSFER_ERROR_TEXT:
+                return giveText(last.text, buffer, bufferLength);
+            case INTERNET_OPTION_TRANSFER_PROXY:
+                return giveText(last.proxy, buffer, bufferLength);
+            case INTERNET_OPTION_TRANSFER_SYSTEM_ERROR:
+                return giveDword(static_cast<DWORD>(last.systemError), buffer, bufferLength);
+            default:
+                return giveDword(static_cast<DWORD>(last.proxyStatus), buffer, bufferLength);
+        }
+    }
     if (option == INTERNET_OPTION_DATA_SOCKET) {
         return giveDataSocket(handle, buffer, bufferLength);
-    }
-    if (option == INTERNET_OPTION_TRANSFER_ERROR_TEXT) {
-        return handle ? fail(ERROR_INTERNET_INCORRECT_HANDLE_TYPE)
-                      : giveText(lastTransferErrorText(), buffer, bufferLength);
     }
     if (option != INTERNET_OPTION_HANDLE_TYPE && option != INTERNET_OPTION_CONNECT_TIMEOUT &&
         option != INTERNET_OPTION_RECEIVE_TIMEOUT) {

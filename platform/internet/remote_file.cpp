@@ -45,6 +45,10 @@ void RemoteFile::close() {
     }
 }
 
+std::string RemoteFile::effectiveUrl() const {
+    return closed_ ? std::string() : transfer().effectiveUrl();
+}
+
 std::string RemoteFile::peerAddress() const {
     return closed_ ? std::string() : transfer().peerAddress();
 }

@@ -49,6 +49,7 @@ public:
     std::string peerAddress() const;
     // Where the time of the connection went; false once closed.
     bool timings(INTERNET_CONNECTION_TIMINGS* timings) const;
+    std::string effectiveUrl() const;
     // A new descriptor of the socket the data arrives on; -1 before it has connected.
     int duplicateSocket() const;
     void close() override;

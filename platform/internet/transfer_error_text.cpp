@@ -4,14 +4,14 @@
 
 namespace {
 
-thread_local std::string lastText;
+thread_local TransferFailure last;
 
 }  // namespace
 
-const std::string& lastTransferErrorText() {
-    return lastText;
+const TransferFailure& lastTransferFailure() {
+    return last;
 }
 
-void setLastTransferErrorText(std::string text) {
-    lastText = std::move(text);
+void setLastTransferFailure(TransferFailure failure) {
+    last = std::move(failure);
 }

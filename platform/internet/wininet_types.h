@@ -92,6 +92,9 @@ struct URL_COMPONENTSA {
 constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 constexpr DWORD INTERNET_OPTION_HANDLE_TYPE = 9;
+// On a request handle: the URL its data comes from, after the redirects followed,
+// NUL-terminated; the length given back leaves out the NUL.
+constexpr DWORD INTERNET_OPTION_URL = 34;
 // Options of this stand-in's own, numbered far above the platform's. All are queried only.
 // The server's address as connected, on a request handle (an HTTP request or an FTP file):
 // "192.0.2.7:80", "[2001:db8::7]:21", NUL-terminated; the length given back leaves out the NUL.
@@ -103,7 +106,7 @@ constexpr DWORD INTERNET_OPTION_PEER_ADDRESS = 0x43560001;
 constexpr DWORD INTERNET_OPTION_TRANSFER_ERROR_TEXT = 0x43560002;
 // On a request handle: where the time of its connection went, as the transfer library timed
 // it (INTERNET_CONNECTION_TIMINGS). ERROR_INTERNET_INCORRECT_HANDLE_STATE once it is closed.
-constexpr DWORD INTERNET_OPTION_CONNECTION_TIMINGS = 0x43560004;
+constexpr DWORD INTERNET_OPTION_CONNECTION_TIMINGS = 0x43560007;
 
 // Microseconds from the start of the request to the end of each step; -1 for a step not
 // reached. tlsDone is 0 for a connection without TLS.
@@ -113,6 +116,12 @@ struct INTERNET_CONNECTION_TIMINGS {
     std::int64_t tlsDone = -1;
     std::int64_t firstByte = -1;
 };
+// With a null handle, of the same transfer: the system's reason its connection failed (an
+// errno value, DWORD, 0 for none); the proxy it went through ("host:port", NUL-terminated,
+// empty when it went direct); the proxy's HTTP status refusing it a tunnel (DWORD, 0 for none).
+constexpr DWORD INTERNET_OPTION_TRANSFER_SYSTEM_ERROR = 0x43560004;
+constexpr DWORD INTERNET_OPTION_TRANSFER_PROXY = 0x43560005;
+constexpr DWORD INTERNET_OPTION_TRANSFER_PROXY_STATUS = 0x43560006;
 // On a request handle whose transfer has connected: a new descriptor (an int, close-on-exec)
 // of the socket its data arrives on, for reading the connection's state from the kernel
 // (TCP_INFO) on any thread while the transfer runs. The caller closes it; the connection lives

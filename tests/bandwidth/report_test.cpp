@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <ctime>
@@ -267,62 +268,68 @@ TEST(TestReport, SystemClockAndLocalTimeGiveAStamp) {
     }
 }
 
-TEST(TestReport, HeldByAnotherWriterDoesNotOpen) {
+TEST(TestReport, TwoTestsAtOnceEachAppendTheirBlockWhole) {
+    TempDir dir;
+    TestReport first(Readings({exampleStart, exampleStart + 9}), Utc);
+    TestReport second(Readings({exampleStart + 1, exampleStart + 3}), Utc);
+    ASSERT_TRUE(first.open(dir.path()));
+    ASSERT_TRUE(second.open(dir.path()));
+    first.begin("http://h/a.bin");
+    second.begin("http://h/b.bin");
+    // A reader that does not write (the viewer) is let in meanwhile.
+    CFile viewer;
+    EXPECT_TRUE(viewer.Open(dir / reportName, CFile::modeRead | CFile::shareDenyWrite));
+    viewer.Close();
+    ASSERT_TRUE(second.finish(2048));
+    ASSERT_TRUE(first.finish(9216));
+    const std::string secondBlock = OnDisk(Block("2026-12-08 03:30:06", "http://h/b.bin", "2048",
+                                                 "2", "1.00 KBytes/Seconds,  8.00 K bps"));
+    EXPECT_EQ(ReadAll(dir / reportName),
+              secondBlock + OnDisk(Block("2026-12-08 03:30:05", "http://h/a.bin", "9216", "9",
+                                         "1.00 KBytes/Seconds,  8.00 K bps")));
+    EXPECT_EQ(second.blockStart(), 0u);
+    EXPECT_EQ(first.blockStart(), secondBlock.size());
+}
+
+TEST(TestReport, AnotherWritersAppendIsWaitedForAndKeptWhole) {
+    TempDir dir;
+    WriteAll(dir / reportName, "old\r\n");
+    CFile writer;
+    ASSERT_TRUE(writer.Open(dir / reportName,
+                            CFile::modeWrite | CFile::modeNoTruncate | CFile::shareDenyWrite));
+    // The other writer ends its append while this one waits.
+    int waits = 0;
+    TestReport report(Readings({exampleStart, exampleStart + 1}), Utc, [&](int) {
+        if (++waits == 2) {
+            writer.SeekToEnd();
+            writer.Write("theirs\r\n", 8);
+            writer.Close();
+        }
+        return true;
+    });
+    ASSERT_TRUE(report.open(dir.path()));
+    report.begin("http://h/f.bin");
+    EXPECT_TRUE(report.finish(1152));
+    EXPECT_EQ(waits, 2);
+    EXPECT_EQ(ReadAll(dir / reportName),
+              "old\r\ntheirs\r\n" + OnDisk(Block("2026-12-08 03:30:05", "http://h/f.bin", "1152",
+                                                 "1", "1.13 KBytes/Seconds,  9.00 K bps")));
+}
+
+TEST(TestReport, AWriterThatKeepsTheLockKeepsTheBlockOut) {
     TempDir dir;
     WriteAll(dir / reportName, "old");
     CFile writer;
     ASSERT_TRUE(writer.Open(dir / reportName,
                             CFile::modeWrite | CFile::modeNoTruncate | CFile::shareDenyWrite));
-    TestReport report;
-    EXPECT_FALSE(report.open(dir.path()));
-    EXPECT_NO_THROW(report.close());
-    writer.Close();
-    EXPECT_TRUE(report.open(dir.path()));
+    TestReport report(Readings({exampleStart, exampleStart + 1}), Utc,
+                      [](int failedTries) { return failedTries < 3; });
+    ASSERT_TRUE(report.open(dir.path()));
+    report.begin("http://h/f.bin");
+    EXPECT_FALSE(report.finish(1152));
+    EXPECT_EQ(errno, EWOULDBLOCK);
+    EXPECT_FALSE(report.blockStart().has_value());
     EXPECT_EQ(ReadAll(dir / reportName), "old");
-}
-
-TEST(TestReport, SecondReportIsKeptOutWhileTheFirstIsOpen) {
-    TempDir dir;
-    TestReport first(Readings({exampleStart, exampleStart + 1}), Utc);
-    ASSERT_TRUE(first.open(dir.path()));
-    TestReport second;
-    EXPECT_FALSE(second.open(dir.path()));
-    // A reader that does not write (the viewer) is let in.
-    CFile viewer;
-    EXPECT_TRUE(viewer.Open(dir / reportName, CFile::modeRead | CFile::shareDenyNone));
-    first.begin("http://h/f.bin");
-    EXPECT_TRUE(first.finish(1));
-    first.close();
-    EXPECT_TRUE(second.open(dir.path()));
-}
-
-TEST(TestReport, HeldByAnotherProcessDoesNotOpen) {
-    TempDir dir;
-    int held[2];
-    int release[2];
-    ASSERT_EQ(::pipe(held), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    pid_t child = ::fork();
-    if (child == 0) {
-        TestReport report;
-        char byte = report.open(dir.path()) ? 'y' : 'n';
-        (void)!::write(held[1], &byte, 1);
-        (void)!::read(release[0], &byte, 1);
-        report.close();
-        ::_exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(held[0], &byte, 1), 1);
-    ASSERT_EQ(byte, 'y');
-    TestReport report;
-    EXPECT_FALSE(report.open(dir.path()));
-    ASSERT_EQ(::write(release[1], "x", 1), 1);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(report.open(dir.path()));
-    for (int fd : {held[0], held[1], release[0], release[1]}) {
-        ::close(fd);
-    }
 }
 
 TEST(TestReport, MissingDirectoryDoesNotOpen) {

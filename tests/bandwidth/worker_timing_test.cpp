@@ -33,7 +33,7 @@ public:
         SetTestWorkerEndOfDataObserver([this] { events_.push_back("end of data"); });
         SetTestWorkerReportClock([this, program] {
             const bool open =
-                FileExists(program + "/f.bin") && !WriteLockFree(program + "/" + kReport);
+                !WriteLockFree(program + "/f.bin") && FileExists(program + "/" + kReport);
             events_.push_back(open ? "clock, files open" : "clock, files not open");
             return static_cast<std::time_t>(readings_++ == 0 ? 1000 : 1007);
         });

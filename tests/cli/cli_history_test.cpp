@@ -1,5 +1,6 @@
 // corvanite-cli for monitoring: a series with its summary, every test recorded in the history
-// as the dialog's are, the history printed three ways, and downloads discarded on request.
+// as the dialog's are, the history printed three ways in the words of a test's own JSON, and
+// downloads discarded on request.
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -7,6 +8,7 @@
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,40 @@ TEST_F(Monitoring, ASeriesEndsWithTheSummaryOfItsRatesAndIsRecordedWhole) {
         least = std::min(least, row["megabits_per_second"].toDouble());
     }
     EXPECT_NEAR(least, std::stod(m[1]), 0.051 + least * 1e-3);
+}
+
+TEST_F(Monitoring, ATestsJsonAndItsHistoryRowSayTheSameInTheSameWords) {
+    const CliExit test = RunCli(folder_.program(), {"--json", url("/a.bin")});
+    ASSERT_EQ(test.status, 0) << test.err;
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(test.out)).object();
+    const CliExit history = RunCli(folder_.program(), {"--history", "--json"});
+    ASSERT_EQ(history.status, 0) << history.err;
+    const QJsonObject row =
+        QJsonDocument::fromJson(QByteArray::fromStdString(history.out)).object();
+    const CliExit csv = RunCli(folder_.program(), {"--history", "--csv"});
+    const QStringList columns =
+        QString::fromStdString(OutputLines(csv.out).at(0)).trimmed().split(',');
+
+    for (const char* key : {"start_utc", "url", "outcome", "status", "bytes", "first_byte_seconds",
+                            "transfer_seconds", "total_seconds", "megabits_per_second",
+                            "megabytes_per_second", "server_address", "program"}) {
+        EXPECT_TRUE(json.contains(key) && row.contains(key) && columns.contains(key)) << key;
+    }
+    for (const QString& key : json.keys()) {
+        if (!row.contains(key)) {
+            continue;  // of the test alone: its cause, its report
+        }
+        if (json[key].isDouble()) {
+            // The test's seconds are whole milliseconds, the history's microseconds.
+            EXPECT_NEAR(json[key].toDouble(), row[key].toDouble(),
+                        0.0006 + json[key].toDouble() * 1e-3)
+                << key.toStdString();
+        } else {
+            EXPECT_EQ(json[key], row[key]) << key.toStdString();
+        }
+    }
+    EXPECT_NEAR(json["megabytes_per_second"].toDouble() * 8, json["megabits_per_second"].toDouble(),
+                0.01);
 }
 
 TEST_F(Monitoring, TheHistoryPrintsAsATableAsCsvAndForOneUrl) {

@@ -41,7 +41,8 @@ TEST(HistoryTable, LinesUpUnderItsHeader) {
 
 TEST(HistoryJson, OneObjectPerLine) {
     EXPECT_EQ(HistoryJsonLine(Finished()),
-              "{\"id\":7,\"start_utc\":\"2026-12-08T17:05:09.123Z\",\"url\":\"http://h/f.bin\","
+              "{\"id\":7,\"start_utc\":\"2026-12-08T17:05:09.123Z\",\"url\":\"http://h/"
+              "f.bin\",\"final_url\":null,"
               "\"outcome\":0,\"status\":\"Downloading finished.\",\"bytes\":100000000,"
               "\"first_byte_seconds\":0.023000,\"transfer_seconds\":8.477000,"
               "\"total_seconds\":8.500000,\"megabits_per_second\":94.118,"

@@ -8,11 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_process.h"
+#include "tests/support/nginx_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_files.h"
 
@@ -69,6 +71,69 @@ TEST(Install, PutsThePrograms) {
     ExpectReproducibleGzip(prefix.file("share/doc/corvanite/changelog.gz"));
     EXPECT_EQ(Uncompressed(prefix.file("share/doc/corvanite/changelog.gz")),
               testsupport::readFile(CORVANITE_SOURCE_DIR "/dist/changelog"));
+}
+
+// The monitoring units of a per-user install, where the user's systemd looks for them (it does
+// not look in ~/.local/lib), as it reads them, and the service's command as it runs it: every
+// URL of the monitor list tested once, the downloads discarded.
+TEST(Install, MonitoringUnitsVerifyAndTheServiceTestsTheMonitorList) {
+    TempDir home;
+    ::chmod(home.path().c_str(), 0700);  // as the runtime folder must be
+    clitest::CliLaunch installer;
+    installer.environment = {"HOME=" + home.path()};
+    const CliExit install =
+        RunCli(CORVANITE_CMAKE_COMMAND,
+               {"--install", CORVANITE_BINARY_DIR, "--prefix", home.file(".local")}, installer);
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
+    const std::string units = home.file(".local/share/systemd/user/");
+    std::vector<std::string> verify = {"--user", "verify", units + "corvanite-monitor.service",
+                                       units + "corvanite-monitor.timer"};
+    if (!fs::exists("/usr/bin/man")) {
+        verify.insert(verify.begin(), "--man=no");
+    }
+    clitest::CliLaunch manager;
+    manager.environment = {"XDG_RUNTIME_DIR=" + home.path(),
+                           "MANPATH=" + home.file(".local/share/man")};
+    const CliExit verified = RunCli("/usr/bin/systemd-analyze", verify, manager);
+    EXPECT_EQ(verified.status, 0) << verified.out << verified.err;
+    EXPECT_NE(testsupport::readFile(units + "corvanite-monitor.timer").find("Persistent=true"),
+              std::string::npos);
+
+    const std::string service = testsupport::readFile(units + "corvanite-monitor.service");
+    const auto execStart = service.find("\nExecStart=");
+    ASSERT_NE(execStart, std::string::npos) << service;
+    std::vector<std::string> command;
+    std::string word;
+    for (auto i = execStart + 11; i <= service.size(); ++i) {
+        if (i == service.size() || service[i] == ' ' || service[i] == '\n') {
+            // The options variable is empty unless the user sets it.
+            if (!word.empty() && word[0] != '$') {
+                command.push_back(word);
+            }
+            word.clear();
+            if (i == service.size() || service[i] == '\n') {
+                break;
+            }
+        } else {
+            word += service[i];
+        }
+    }
+    ASSERT_EQ(command.at(0), home.file(".local/bin/corvanite-cli"));
+    TempDir www;
+    testsupport::writePatternFile(www.file("a.bin"), 3000);
+    testsupport::writePatternFile(www.file("b.bin"), 4000);
+    testsupport::NginxServer nginx(www.path());
+    fs::create_directories(home.file("config/corvanite"));
+    testsupport::writeFile(home.file("config/corvanite/monitor-urls"),
+                           nginx.url("/a.bin") + "\n" + nginx.url("/b.bin") + "\n");
+    clitest::CliLaunch user;
+    user.environment = {"XDG_CONFIG_HOME=" + home.file("config"),
+                        "XDG_DATA_HOME=" + home.file("data")};
+    const CliExit run = RunCli(command[0], {command.begin() + 1, command.end()}, user);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    const CliExit history = RunCli(command[0], {"--history", "--csv"}, user);
+    EXPECT_EQ(clitest::OutputLines(history.out).size(), 3u) << history.out;
+    EXPECT_FALSE(fs::exists(home.file("data/corvanite/a.bin")));
 }
 
 // The completion as bash runs it: the line typed so far in, the offers out. Bash splits the
@@ -129,8 +194,9 @@ TEST(Install, CompletesTheCliOptionsAndTheUrlsOfItsList) {
     } table[] = {
         {"corvanite-cli --j", {"--json"}},
         {"corvanite-cli -",
-         {"--csv", "--discard", "--help", "--history", "--interval=", "--json", "--quiet",
-          "--repeat=", "--version"}},
+         {"--alert-after=", "--alert-below=", "--csv", "--discard", "--export-failure-status",
+          "--help", "--history", "--influx=", "--interval=", "--json", "--monitor",
+          "--prometheus-textfile=", "--pushgateway=", "--quiet", "--repeat=", "--version"}},
         {"corvanite-cli --h", {"--help", "--history"}},
         {"corvanite-cli --version ", {}},
         {"corvanite-cli --repeat=", {}},

@@ -101,7 +101,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"--history", "--discard"},
                 "option '--history' runs no test: '--repeat', '--interval', '--discard' and "
                 "'--connections' do not go with it"},
-        BadCase{{"--history", "a", "b"}, "extra operand 'b'"}),
+        BadCase{{"--history", "a", "b"}, "extra operand 'b'"},
+        BadCase{{"--monitor", "a"},
+                "option '--monitor' tests the URLs of the monitor list: no URL goes with it"},
+        BadCase{{"--history", "--alert-below=5"},
+                "option '--history' runs no test: '--monitor' and the exports do not go with it"},
+        BadCase{{"--influx=127.0.0.1:8086/write"},
+                "invalid server URL '127.0.0.1:8086/write' (http:// or https://)"},
+        BadCase{{"--alert-below=0"}, "invalid rate '0' (Mbit/s, more than 0)"},
+        BadCase{{"--alert-after=0"}, "invalid number of tests '0' (1 to 100000000)"}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 TEST(CommandLine, ReadsTheSeriesAndHistoryOptions) {

@@ -112,7 +112,9 @@ TEST_F(PackageOnThisMachine, InstallsRunsATestForAUserAndPurgesCleanly) {
           "/usr/share/metainfo/org.brellwick.Corvanite.metainfo.xml",
           "/usr/share/man/man1/corvanite-cli.1.gz", "/usr/share/man/man1/corvanite.1.gz",
           "/usr/share/bash-completion/completions/corvanite-cli",
-          "/usr/share/doc/corvanite/copyright", "/usr/share/doc/corvanite/changelog.gz"}) {
+          "/usr/share/doc/corvanite/copyright", "/usr/share/doc/corvanite/changelog.gz",
+          "/usr/lib/systemd/user/corvanite-monitor.service",
+          "/usr/lib/systemd/user/corvanite-monitor.timer"}) {
         EXPECT_NE(std::find(files.begin(), files.end(), expected), files.end()) << expected;
     }
 

@@ -24,44 +24,21 @@ TEST(ProgressLine, BlocksStandForKilobytesUpToTheLength) {
     EXPECT_EQ(BytesOfBlocks(5000000, std::nullopt), 5120000000u);
 }
 
-struct SizeCase {
-    double bytes;
-    const char* text;
-};
-
-TEST(ProgressLine, ByteSizesKeepThreeFigures) {
-    for (const SizeCase& c :
-         {SizeCase{0, "0 B"}, SizeCase{1023, "1023 B"}, SizeCase{1024, "1.00 KiB"},
-          SizeCase{1536, "1.50 KiB"}, SizeCase{10 * 1024, "10.0 KiB"},
-          SizeCase{451100672, "430 MiB"}, SizeCase{1073741824, "1.00 GiB"},
-          SizeCase{1099511627776.0 * 2048, "2048 TiB"}}) {
-        EXPECT_EQ(FormatByteSize(c.bytes), c.text) << c.bytes;
-    }
-}
-
-TEST(ProgressLine, DurationsRoundUpToWholeSeconds) {
-    EXPECT_EQ(FormatDuration(0), "0:00");
-    EXPECT_EQ(FormatDuration(0.2), "0:01");
-    EXPECT_EQ(FormatDuration(754), "12:34");
-    EXPECT_EQ(FormatDuration(3723), "1:02:03");
-    EXPECT_EQ(FormatDuration(-1), "--:--");
-    EXPECT_EQ(FormatDuration(1e12), "--:--");
-}
-
-TEST(ProgressLine, APlainLineHasPercentageBytesRateAndTimeLeft) {
-    const ProgressState state{1073741824, 536870912, 536870912.0};
-    EXPECT_EQ(FormatProgressLine(state), "50% 512 MiB of 1.00 GiB, 512 MiB/s, 0:01 left");
+TEST(ProgressLine, APlainLineSpeaksTheResultsDecimalUnits) {
+    // 3.21 MB of 20 MB at 652,500 bytes a second: the result would say 5.22 Mbit/s.
+    const LiveFigures figures{3210000, 20000000, 652500.0};
+    EXPECT_EQ(FormatProgressLine(figures), "16% 3.2 MB of 20.0 MB, 5.22 Mbit/s, 0:26 left");
 }
 
 TEST(ProgressLine, WithoutALengthThereIsNoPercentageNorTimeLeft) {
-    const ProgressState state{std::nullopt, 2048, 1024.0};
-    EXPECT_EQ(FormatProgressLine(state), "2.00 KiB, 1.00 KiB/s");
-    const ProgressState noRate{std::nullopt, 0, std::nullopt};
-    EXPECT_EQ(FormatProgressLine(noRate), "0 B, --/s");
+    const LiveFigures figures{2048, std::nullopt, 125000.0};
+    EXPECT_EQ(FormatProgressLine(figures), "2.0 kB, 1.00 Mbit/s");
+    const LiveFigures noRate{0, std::nullopt, std::nullopt};
+    EXPECT_EQ(FormatProgressLine(noRate), "0 B, -- Mbit/s");
 }
 
 TEST(ProgressLine, TheBarFillsTheWidthExactly) {
-    const ProgressState state{1000, 250, 100.0};
+    const LiveFigures state{250, 1000, 100.0};
     for (int width : {1, 5, 20, 40, 79, 200}) {
         EXPECT_EQ(FormatProgressBar(state, width).size(), static_cast<std::size_t>(width)) << width;
     }
@@ -69,7 +46,7 @@ TEST(ProgressLine, TheBarFillsTheWidthExactly) {
 }
 
 TEST(ProgressLine, TheBarShowsTheShareDone) {
-    const ProgressState state{1000, 250, 100.0};
+    const LiveFigures state{250, 1000, 100.0};
     const std::string line = FormatProgressBar(state, 79);
     EXPECT_EQ(line.rfind(" 25% [", 0), 0u) << line;
     const std::string::size_type open = line.find('[');
@@ -77,14 +54,14 @@ TEST(ProgressLine, TheBarShowsTheShareDone) {
     const std::string bar = line.substr(open + 1, close - open - 1);
     const auto filled = static_cast<double>(bar.find('-'));
     EXPECT_NEAR(filled / static_cast<double>(bar.size()), 0.25, 0.05) << line;
-    EXPECT_NE(line.find("250 B of 1000 B  100 B/s  0:08 left"), std::string::npos) << line;
+    EXPECT_NE(line.find("250 B of 1.0 kB, 0.00 Mbit/s, 0:08 left"), std::string::npos) << line;
 }
 
 TEST(ProgressLine, ANarrowTerminalLosesTheBarFirst) {
-    const ProgressState state{1000, 250, 100.0};
+    const LiveFigures state{250, 1000, 100.0};
     const std::string line = FormatProgressBar(state, 40);
     EXPECT_EQ(line.find('['), std::string::npos) << line;
-    EXPECT_EQ(line.rfind(" 25% 250 B of 1000 B", 0), 0u) << line;
+    EXPECT_EQ(line.rfind(" 25% 250 B of 1.0 kB", 0), 0u) << line;
 }
 
 TEST(RateMeter, NeedsTwoReadingsFarEnoughApart) {

@@ -48,8 +48,6 @@ TEST(ReportBlock, IsReadFromWhereTheTestBegan) {
     const std::string mine = Block("http://a/f.bin", "1234567");
     const std::string later = OnDisk(Block("http://a/later.bin", "9"));
     writeFile(dir.file("r.txt"), older + OnDisk(mine) + later);
-    EXPECT_EQ(FileSizeOf(dir.file("r.txt")).value(),
-              older.size() + OnDisk(mine).size() + later.size());
     const auto block = ReadReportBlock(dir.file("r.txt"), older.size());
     ASSERT_TRUE(block.has_value());
     EXPECT_EQ(*block, mine);
@@ -72,7 +70,6 @@ TEST(ReportBlock, NothingWithoutAWholeBlock) {
     EXPECT_FALSE(ReadReportBlock(dir.file("r.txt"), 0).has_value());
     EXPECT_FALSE(ReadReportBlock(dir.file("r.txt"), block.size() + 10).has_value());
     EXPECT_FALSE(ReadReportBlock(dir.file("missing.txt"), 0).has_value());
-    EXPECT_FALSE(FileSizeOf(dir.file("missing.txt")).has_value());
 }
 
 TEST(ReportBlock, TheByteFigureNeedsItsLine) {

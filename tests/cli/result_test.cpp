@@ -1,11 +1,8 @@
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "cli/iso8601.h"
 #include "cli/json_result.h"
 #include "cli/result.h"
 
@@ -40,7 +37,7 @@ TestResult Finished() {
     result.url = "http://h/f.bin";
     result.outcome = 0;
     result.status = "Downloading finished.";
-    result.startTime = "2026-12-08T03:30:05.250+01:00";
+    result.startUtc = "2026-12-08T02:30:05.250Z";
     result.bytes = 1048576;
     result.interval = milliseconds(250);
     result.firstByte = milliseconds(20);
@@ -55,13 +52,12 @@ TestResult Finished() {
 }
 
 TEST(Rates, AreSpelledOutUnitsOfTheExactInterval) {
-    // 1 MiB in a quarter of a second: 4096 KiB/s, 33.554432 Mbit/s.
-    EXPECT_DOUBLE_EQ(KibibytesPerSecond(1048576, milliseconds(250)).value(), 4096.0);
+    // 1 MiB in a quarter of a second: 33.554432 Mbit/s.
     EXPECT_DOUBLE_EQ(MegabitsPerSecond(1048576, milliseconds(250)).value(), 33.554432);
     EXPECT_DOUBLE_EQ(MegabitsPerSecond(1000000, std::chrono::seconds(8)).value(), 1.0);
-    EXPECT_FALSE(KibibytesPerSecond(1, nanoseconds(0)).has_value());
+    EXPECT_FALSE(MegabitsPerSecond(1, nanoseconds(0)).has_value());
     EXPECT_FALSE(MegabitsPerSecond(1, nanoseconds(-5)).has_value());
-    EXPECT_DOUBLE_EQ(KibibytesPerSecond(0, milliseconds(3)).value(), 0.0);
+    EXPECT_DOUBLE_EQ(MegabitsPerSecond(0, milliseconds(3)).value(), 0.0);
 }
 
 TEST(Rates, SecondsAreRoundedToTheMillisecond) {
@@ -135,12 +131,13 @@ TEST(JsonString, EscapesWhatJsonRequires) {
 
 TEST(JsonResult, AFinishedTestHasEveryField) {
     EXPECT_EQ(FormatJsonResult(Finished()),
-              "{\"url\":\"http://h/f.bin\",\"outcome\":0,\"status\":\"Downloading finished.\","
-              "\"bytes\":1048576,\"seconds\":0.250,\"kibibytes_per_second\":4096.000,"
+              "{\"start_utc\":\"2026-12-08T02:30:05.250Z\",\"url\":\"http://h/f.bin\","
+              "\"final_url\":null,"
+              "\"outcome\":0,\"status\":\"Downloading finished.\",\"bytes\":1048576,"
+              "\"first_byte_seconds\":0.020,\"transfer_seconds\":0.230,\"total_seconds\":0.250,"
               "\"megabits_per_second\":33.554,\"megabytes_per_second\":4.194,"
-              "\"first_byte_seconds\":0.020,\"transfer_seconds\":0.230,"
-              "\"server_address\":\"192.0.2.7:80\",\"cause\":null,"
-              "\"start_time\":\"2026-12-08T03:30:05.250+01:00\",\"report\":" +
+              "\"server_address\":\"192.0.2.7:80\",\"program\":\"corvanite-cli\","
+              "\"cause\":null,\"report\":" +
                   JsonString(kBlock) +
                   ",\"connections_requested\":1,\"connections_used\":1,"
                   "\"steady_megabits_per_second\":null,\"name_lookup_seconds\":0.000120,"
@@ -153,13 +150,15 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
     result.url = "ftp://h/x.pdf";
     result.outcome = 2;
     result.status = "Downloading is broken by user.";
-    result.startTime = "2026-12-08T03:30:05.250Z";
+    result.startUtc = "2026-12-08T03:30:05.250Z";
     EXPECT_EQ(FormatJsonResult(result),
-              "{\"url\":\"ftp://h/x.pdf\",\"outcome\":2,\"status\":\"Downloading is broken by "
-              "user.\",\"bytes\":null,\"seconds\":null,\"kibibytes_per_second\":null,"
+              "{\"start_utc\":\"2026-12-08T03:30:05.250Z\",\"url\":\"ftp://h/x.pdf\","
+              "\"final_url\":null,"
+              "\"outcome\":2,\"status\":\"Downloading is broken by user.\",\"bytes\":null,"
+              "\"first_byte_seconds\":null,\"transfer_seconds\":null,\"total_seconds\":null,"
               "\"megabits_per_second\":null,\"megabytes_per_second\":null,"
-              "\"first_byte_seconds\":null,\"transfer_seconds\":null,\"server_address\":null,"
-              "\"cause\":null,\"start_time\":\"2026-12-08T03:30:05.250Z\",\"report\":null,"
+              "\"server_address\":null,\"program\":\"corvanite-cli\",\"cause\":null,"
+              "\"report\":null,"
               "\"connections_requested\":1,\"connections_used\":null,"
               "\"steady_megabits_per_second\":null,\"name_lookup_seconds\":null,"
               "\"connect_seconds\":null,\"tls_seconds\":null" +
@@ -169,52 +168,6 @@ TEST(JsonResult, FiguresATestDidNotProduceAreNull) {
     EXPECT_NE(FormatJsonResult(result).find(
                   "\"cause\":\"the server answered with HTTP status 404 Not Found\""),
               std::string::npos);
-}
-
-class Iso8601Test : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* zone = std::getenv("TZ");
-        saved_ = zone ? std::optional<std::string>(zone) : std::nullopt;
-    }
-    void TearDown() override {
-        if (saved_) {
-            setenv("TZ", saved_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-    static void zone(const char* tz) {
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
-
-// 2026-12-08 03:30:05.123 UTC.
-const std::chrono::system_clock::time_point kMoment =
-    std::chrono::system_clock::from_time_t(1796700605) + milliseconds(123);
-
-TEST_F(Iso8601Test, CarriesTheLocalOffset) {
-    zone("UTC0");
-    EXPECT_EQ(Iso8601Local(kMoment), "2026-12-08T03:30:05.123+00:00");
-    zone("CET-1");
-    EXPECT_EQ(Iso8601Local(kMoment), "2026-12-08T04:30:05.123+01:00");
-    zone("NST+3:30");
-    EXPECT_EQ(Iso8601Local(kMoment), "2026-12-08T00:00:05.123-03:30");
-    zone("XST-5:45");
-    EXPECT_EQ(Iso8601Local(kMoment), "2026-12-08T09:15:05.123+05:45");
-}
-
-TEST_F(Iso8601Test, MillisecondsAreCutNotRounded) {
-    zone("UTC0");
-    EXPECT_EQ(Iso8601Local(kMoment + std::chrono::microseconds(999)),
-              "2026-12-08T03:30:05.123+00:00");
-    const auto before1970 = std::chrono::system_clock::from_time_t(0) - milliseconds(1);
-    EXPECT_EQ(Iso8601Local(before1970), "1969-12-31T23:59:59.999+00:00");
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -128,10 +128,7 @@ TEST_F(FtpFaults, FileShrinkingDuringTheDownloadEndsWith100AndNoReport) {
     // failed one, not a finished test.
     ExpectOneFinished(run, OutcomeOpenUrlException);
     EXPECT_EQ(StartedLength(run), 4u << 20);
-    const std::string saved = readFile(program.file("shrinks.bin"));
-    EXPECT_LT(saved.size(), 4u << 20);
-    // What the server sends from past the new end is its own affair; the start is the file's.
-    EXPECT_TRUE(matchesPattern(saved.data(), std::min<std::size_t>(saved.size(), 1000)));
+    EXPECT_FALSE(std::filesystem::exists(program.file("shrinks.bin")));
     EXPECT_EQ(readFile(program.file(kReport)), kEarlierReport);
 }
 

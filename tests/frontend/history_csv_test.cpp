@@ -18,11 +18,11 @@ constexpr auto Finished = FinishedSampleRow;
 
 TEST(HistoryCsv, OneLinePerTestUnderTheHeader) {
     EXPECT_EQ(HistoryCsvHeader(),
-              "start_utc,url,outcome,status,bytes,first_byte_s,transfer_s,total_s,rate_mbit_s,"
-              "rate_mb_s,server_address,program,whole_seconds,latency_idle_seconds,"
-              "latency_loaded_seconds,responsiveness_rpm,latency_grade,connections_requested,"
-              "connections_used,steady_megabits_per_second,name_lookup_seconds,connect_seconds,"
-              "tls_seconds\r\n");
+              "start_utc,url,outcome,status,bytes,first_byte_seconds,transfer_seconds,"
+              "total_seconds,megabits_per_second,megabytes_per_second,server_address,program,"
+              "whole_seconds,latency_idle_seconds,latency_loaded_seconds,responsiveness_rpm,"
+              "latency_grade,connections_requested,connections_used,steady_megabits_per_second,"
+              "name_lookup_seconds,connect_seconds,tls_seconds\r\n");
     HistoryRow ranged = Finished();
     ranged.connectionsRequested = 4;
     ranged.connectionsUsed = 3;

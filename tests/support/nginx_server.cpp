@@ -48,6 +48,9 @@ std::string config(const std::string& work, const std::string& rootDir, int port
            "        listen 127.0.0.1:" +
            std::to_string(port) + ";\n" + tls + "        root " + rootDir +
            ";\n"
+           "        location ~ ^/plain(/.*)$ { return 302 http://127.0.0.1:" +
+           std::to_string(port) +
+           "$1; }\n"
            "        location = /.ready-" +
            token + " { return 200 \"" + token +
            "\"; }\n"

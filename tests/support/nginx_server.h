@@ -16,6 +16,7 @@
 //   NginxServer tls(root.path(), {.tls = true});
 //   tls.httpsUrl("/f.bin");                  // "https://127.0.0.1:<tlsPort>/f.bin"
 //   tls.certificateFile();                   // the certificate, PEM
+// On either port, /plain/<path> redirects (302) to <path> over plain HTTP.
 #include <memory>
 #include <string>
 

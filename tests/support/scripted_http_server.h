@@ -16,6 +16,9 @@
 //   /paced?first=F&chunk=C&count=N&delay=D&wait=W
 //                                  nothing for W ms, then the headers and F bytes in one send,
 //                                  then N chunks of C bytes, each after D ms
+//   /gated?size=N&after=M&gate=PATH
+//                                  Content-Length N, M bytes, then the rest once the file PATH
+//                                  exists (percent-encode it); reset after a minute shut
 //   /length?length=L&send=M        Content-Length L (any text, e.g. 6000000000), M bytes, held
 //   /status?code=C                 status C with the body "status C body\n"
 //   /ranges?size=N[&rate=B][&wrong=1][&drop=1]

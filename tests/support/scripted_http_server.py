@@ -57,7 +57,8 @@ class Handler(socketserver.BaseRequestHandler):
 
     def head(self, status, headers):
         reasons = {200: "OK", 206: "Partial Content", 301: "Moved Permanently", 302: "Found",
-                   307: "Temporary Redirect", 404: "Not Found", 500: "Internal Server Error"}
+                   307: "Temporary Redirect", 403: "Forbidden", 404: "Not Found",
+                   500: "Internal Server Error"}
         lines = ["HTTP/1.1 %d %s" % (status, reasons.get(status, "Status"))]
         lines += ["%s: %s" % pair for pair in headers]
         self.send(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
@@ -178,6 +179,19 @@ class Handler(socketserver.BaseRequestHandler):
                 time.sleep(int(query.get("delay", "0")) / 1000.0)
                 self.send(pattern(offset, chunk))
                 offset += chunk
+        elif path == "/gated":
+            # `after` bytes, then the rest once the file `gate` exists; a gate that stays shut
+            # for a minute cuts the body short.
+            after = int(query.get("after", "0"))
+            self.head(200, [("Content-Length", str(size)), close])
+            self.send_pattern(after)
+            deadline = time.monotonic() + 60
+            while not os.path.exists(query.get("gate", "")):
+                if time.monotonic() > deadline:
+                    self.reset()
+                    return
+                time.sleep(0.01)
+            self.send_pattern(size - after, after)
         elif path == "/stallheaders":
             self.hold()
         elif path == "/status":

@@ -44,6 +44,7 @@ void ExpectSame(const HistoryRow& a, const HistoryRow& b) {
     EXPECT_EQ(a.latencyKernelSeconds, b.latencyKernelSeconds);
     EXPECT_EQ(a.responsivenessRpm, b.responsivenessRpm);
     EXPECT_EQ(a.latencyGrade, b.latencyGrade);
+    EXPECT_EQ(a.finalUrl, b.finalUrl);
 }
 
 TEST(HistoryRows, GiveBackEveryRowAsItWasAdded) {
@@ -68,6 +69,7 @@ TEST(HistoryRows, GiveBackEveryRowAsItWasAdded) {
     full.latencyKernelSeconds = 0.16;
     full.responsivenessRpm = 333.3;
     full.latencyGrade = "C";
+    full.finalUrl = "http://mirror.a.test/x.bin";
     rows.push_back(full);
     // Imported from the report: whole seconds, no program, no server.
     HistoryRow imported =

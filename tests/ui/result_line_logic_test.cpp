@@ -154,18 +154,21 @@ TEST_F(ResultLine, AFinishedTestShowsItsResultAtOnce) {
     EXPECT_EQ(line_.text(), FinishedLine);
 }
 
-TEST_F(ResultLine, FailuresAndCancelsLeaveItEmpty) {
+TEST_F(ResultLine, FailuresShowTheirCauseCancelsLeaveItEmpty) {
+    TestEnding refused = Finished();
+    refused.cause = "could not connect to example.org port 8080: connection refused";
     const struct {
         const char* what;
         unsigned outcome;
         std::optional<TestEnding> ending;
+        const char* line;  // nullptr: words of the outcome's own, whatever they are
     } cases[] = {
-        {"cancelled", OutcomeCancelled, Finished()},
-        {"exit requested", OutcomeExitRequested, Finished()},
-        {"URL not opened", OutcomeOpenUrlException, Finished()},
-        {"report not opened", OutcomeReportFailed, Finished()},
+        {"cancelled", OutcomeCancelled, Finished(), ""},
+        {"exit requested", OutcomeExitRequested, Finished(), ""},
+        {"URL not opened", OutcomeOpenUrlException, refused, refused.cause.c_str()},
+        {"no length", OutcomeNoHttpLength, Finished(), nullptr},
         // A worker that never started leaves no ending.
-        {"finished without an ending", OutcomeFinished, std::nullopt},
+        {"finished without an ending", OutcomeFinished, std::nullopt, ""},
     };
     for (const auto& c : cases) {
         ResultLineLogic line;
@@ -186,7 +189,11 @@ TEST_F(ResultLine, FailuresAndCancelsLeaveItEmpty) {
         }
         line.testFinished(c.outcome, ending);
         line.redraw(at(30));
-        EXPECT_EQ(line.text(), "") << c.what;
+        if (c.line != nullptr) {
+            EXPECT_EQ(line.text(), c.line) << c.what;
+        } else {
+            EXPECT_NE(line.text(), "") << c.what;
+        }
         EXPECT_FALSE(line.showsResult()) << c.what;
         EXPECT_FALSE(line.nextRedraw()) << c.what;
     }
