@@ -10,6 +10,7 @@
 
 #include <getopt.h>
 
+#include "bandwidth/report.h"
 #include "cli/exit_status.h"
 #include "cli/version_text.h"
 #include "services/version.h"
@@ -323,8 +324,9 @@ std::string HelpText(const std::string& programName) {
            " --history [--json | --csv] [URL]\n"
            "Measure the download bandwidth with one test of URL, an http://, https:// or ftp://\n"
            "file, without a window: download the whole file once, bypassing every cache, save\n"
-           "it in the working folder, time it and append a report block to\n"
-           "BandWidth_TestRpt.txt there. The test is the one the Corvanite dialog runs (the\n"
+           "it in the working folder, time it and append a report block to\n" +
+           TestReport::fileName +
+           " there. The test is the one the Corvanite dialog runs (the\n"
            "dialog tests http:// and ftp:// only). Every test is also added to the history,\n"
            "BandWidth_History.db in the same folder, as the dialog's are. The working folder\n"
            "is this program's folder when you can write it and it is not a bin folder, else\n"
