@@ -13,6 +13,7 @@
 #include "bandwidth/report.h"
 #include "cli/exit_status.h"
 #include "cli/version_text.h"
+#include "history/history_store.h"
 #include "services/version.h"
 
 namespace {
@@ -327,8 +328,9 @@ std::string HelpText(const std::string& programName) {
            "it in the working folder, time it and append a report block to\n" +
            TestReport::fileName +
            " there. The test is the one the Corvanite dialog runs (the\n"
-           "dialog tests http:// and ftp:// only). Every test is also added to the history,\n"
-           "BandWidth_History.db in the same folder, as the dialog's are. The working folder\n"
+           "dialog tests http:// and ftp:// only). Every test is also added to the history,\n" +
+           HistoryFileName +
+           " in the same folder, as the dialog's are. The working folder\n"
            "is this program's folder when you can write it and it is not a bin folder, else\n"
            "$XDG_DATA_HOME/corvanite (by default ~/.local/share/corvanite).\n"
            "\n"
