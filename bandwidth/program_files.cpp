@@ -12,7 +12,7 @@
 namespace {
 
 constexpr std::array<std::string_view, 7> kFixedNames = {
-    "Corvanite.cfg",                    // the URL list
+    UrlListFileName,                    // the URL list
     "Corvanite.html",                   // the help page
     "README",         "corvanite.png",  // a portable copy's notes and icon
     "Corvanite",      "corvanite",     "corvanite-cli",

@@ -10,6 +10,7 @@
 
 #include <getopt.h>
 
+#include "bandwidth/program_files.h"
 #include "bandwidth/report.h"
 #include "cli/exit_status.h"
 #include "cli/version_text.h"
@@ -334,7 +335,9 @@ std::string HelpText(const std::string& programName) {
            "is this program's folder when you can write it and it is not a bin folder, else\n"
            "$XDG_DATA_HOME/corvanite (by default ~/.local/share/corvanite).\n"
            "\n"
-           "With no URL, test the first entry of Corvanite.cfg, or of the built-in list when\n"
+           "With no URL, test the first entry of " +
+           UrlListFileName +
+           ", or of the built-in list when\n"
            "that file cannot be read. It is read from the program's folder; when the working\n"
            "folder is the data folder, from $XDG_CONFIG_HOME/corvanite (by default\n"
            "~/.config/corvanite) first.\n"

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include "bandwidth/ending.h"
+#include "bandwidth/program_files.h"
 #include "bandwidth/report.h"
 #include "bandwidth/request.h"
 #include "frontend/built_in_urls.h"
