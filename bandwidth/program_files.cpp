@@ -4,16 +4,15 @@
 #include <string_view>
 
 #include "bandwidth/report.h"
+#include "history/history_store.h"
 #include "platform/module_path.h"
 #include "services/app_services.h"
 #include "services/executable_path.h"
 
 namespace {
 
-constexpr std::string_view kHistory = "BandWidth_History.db";
-
 constexpr std::array<std::string_view, 7> kFixedNames = {
-    "Corvanite.cfg",                    // the URL list
+    UrlListFileName,                    // the URL list
     "Corvanite.html",                   // the help page
     "README",         "corvanite.png",  // a portable copy's notes and icon
     "Corvanite",      "corvanite",     "corvanite-cli",
@@ -21,10 +20,11 @@ constexpr std::array<std::string_view, 7> kFixedNames = {
 
 // The history database and the files its journal keeps beside it.
 bool IsHistoryFileName(std::string_view name) {
-    if (!name.starts_with(kHistory)) {
+    const std::string_view history = HistoryFileName;
+    if (!name.starts_with(history)) {
         return false;
     }
-    const std::string_view suffix = name.substr(kHistory.size());
+    const std::string_view suffix = name.substr(history.size());
     return suffix.empty() || suffix == "-wal" || suffix == "-shm" || suffix == "-journal";
 }
 

@@ -5,6 +5,9 @@
 // and the executables themselves.
 #include <string>
 
+// The optional list of test URLs, one URL per line, read from here.
+inline constexpr const char* UrlListFileName = "Corvanite.cfg";
+
 // Whether name is the file name of one of the program's own files, compared as the file
 // system compares names: exactly, case and all.
 bool IsProgramFileName(const std::string& name);

@@ -10,12 +10,10 @@
 #include "bandwidth/two_decimals.h"
 #include "framework/exception.h"
 #include "framework/stdio_file.h"
+#include "history/report_labels.h"
 #include "inet/url_password.h"
 
 namespace {
-
-constexpr const char* rule =
-    "=================================================================================\n";
 
 bool SystemLocalTime(std::time_t t, std::tm& local) {
     return ::localtime_r(&t, &local) != nullptr;
@@ -91,10 +89,11 @@ bool TestReport::open(const std::string& programDirectory) {
 }
 
 void TestReport::begin(const std::string& url) {
-    block_ = "Internet Band Width Test Report\n";
-    block_ += "                               ------ Corvanite by Brellwick\n\n";
-    block_ += rule;
-    block_ += "Test DateTime:  ";
+    block_ = ReportTitle;
+    block_ += ReportByline;
+    block_ += "\n";
+    block_ += ReportRule;
+    block_ += ReportStampLabel;
     start_ = clock_();
     std::tm local{};
     char stamp[64];
@@ -104,7 +103,8 @@ void TestReport::begin(const std::string& url) {
     }
     block_ += "\n";
     // The URL is text, never a format: "%" in it stays as typed.
-    block_ += "Test URL:       " + MaskUrlPassword(url) + "\n";
+    block_ += ReportUrlLabel;
+    block_ += MaskUrlPassword(url) + "\n";
     if (state_ == State::Open) {
         state_ = State::Started;
     }
@@ -117,23 +117,29 @@ bool TestReport::finish(std::uint64_t bytes) {
     }
     std::int64_t elapsed = static_cast<std::int64_t>(end) - static_cast<std::int64_t>(start_);
 
-    block_ += "Bytes Received: " + std::to_string(bytes) + ".\n";
+    block_ += ReportBytesLabel;
+    block_ += std::to_string(bytes) + ReportBytesEnd + "\n";
     double total = static_cast<double>(bytes);
     double kbytes = total * 0.0009765625;
     double kbits = total * 0.0078125;
     if (elapsed >= 1) {
-        block_ += "Seconds Spaned: " + std::to_string(static_cast<std::uint64_t>(elapsed)) + "\n";
+        block_ += ReportSecondsLabel;
+        block_ += std::to_string(static_cast<std::uint64_t>(elapsed)) + "\n";
         kbytes /= static_cast<double>(elapsed);
         kbits /= static_cast<double>(elapsed);
-        block_ += "Band Width:     " + FormatTwoDecimals(kbytes) + " KBytes/Seconds,  " +
-                  FormatTwoDecimals(kbits) + " K bps\n";
+        block_ += ReportRateLabel;
+        block_ += FormatTwoDecimals(kbytes) + " KBytes/Seconds,  " + FormatTwoDecimals(kbits) +
+                  " K bps\n";
     } else {
         // Within one clock second, or the clock was set back: counted as one second.
-        block_ += "Seconds Spaned: < 1\n";
-        block_ += "Band Width:     > " + FormatTwoDecimals(kbytes) + " KBytes/Seconds,  " +
+        block_ += ReportSecondsLabel;
+        block_ += ReportUnderOneSecond;
+        block_ += "\n";
+        block_ += ReportRateLabel;
+        block_ += "> " + FormatTwoDecimals(kbytes) + " KBytes/Seconds,  " +
                   FormatTwoDecimals(kbits) + " K bps\n";
     }
-    block_ += rule;
+    block_ += ReportRule;
     block_ += "\n\n";
 
     // Appended where the file ends now, under the lock, and handed to the system before the

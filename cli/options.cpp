@@ -10,8 +10,11 @@
 
 #include <getopt.h>
 
+#include "bandwidth/program_files.h"
+#include "bandwidth/report.h"
 #include "cli/exit_status.h"
 #include "cli/version_text.h"
+#include "history/history_store.h"
 #include "services/version.h"
 
 namespace {
@@ -335,14 +338,18 @@ std::string HelpText(const std::string& programName) {
            " --history [--json | --csv] [URL]\n"
            "Measure the download bandwidth with one test of URL, an http://, https:// or ftp://\n"
            "file, without a window: download the whole file once, bypassing every cache, save\n"
-           "it in the working folder, time it and append a report block to\n"
-           "BandWidth_TestRpt.txt there. The test is the one the Corvanite dialog runs (the\n"
-           "dialog tests http:// and ftp:// only). Every test is also added to the history,\n"
-           "BandWidth_History.db in the same folder, as the dialog's are. The working folder\n"
+           "it in the working folder, time it and append a report block to\n" +
+           TestReport::fileName +
+           " there. The test is the one the Corvanite dialog runs (the\n"
+           "dialog tests http:// and ftp:// only). Every test is also added to the history,\n" +
+           HistoryFileName +
+           " in the same folder, as the dialog's are. The working folder\n"
            "is this program's folder when you can write it and it is not a bin folder, else\n"
            "$XDG_DATA_HOME/corvanite (by default ~/.local/share/corvanite).\n"
            "\n"
-           "With no URL, test the first entry of Corvanite.cfg, or of the built-in list when\n"
+           "With no URL, test the first entry of " +
+           UrlListFileName +
+           ", or of the built-in list when\n"
            "that file cannot be read. It is read from the program's folder; when the working\n"
            "folder is the data folder, from $XDG_CONFIG_HOME/corvanite (by default\n"
            "~/.config/corvanite) first.\n"

@@ -6,9 +6,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "history/report_labels.h"
+
 namespace {
 
-constexpr int kBlockLines = 12;
 // A block is a few hundred bytes plus its URL; this bounds what is read for one.
 constexpr std::size_t kLongestBlock = 1 << 20;
 
@@ -24,7 +25,7 @@ std::optional<std::string> ReadReportBlock(const std::string& path, std::uint64_
     int lines = 0;
     std::size_t scanned = 0;
     auto position = static_cast<off_t>(offset);
-    while (lines < kBlockLines && raw.size() < kLongestBlock) {
+    while (lines < ReportBlockLines && raw.size() < kLongestBlock) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, position);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -34,14 +35,14 @@ std::optional<std::string> ReadReportBlock(const std::string& path, std::uint64_
         }
         raw.append(buffer, static_cast<std::size_t>(n));
         position += n;
-        for (; scanned < raw.size() && lines < kBlockLines; ++scanned) {
+        for (; scanned < raw.size() && lines < ReportBlockLines; ++scanned) {
             if (raw[scanned] == '\n') {
                 ++lines;
             }
         }
     }
     ::close(fd);
-    if (lines < kBlockLines) {
+    if (lines < ReportBlockLines) {
         return std::nullopt;
     }
     raw.resize(scanned);
@@ -57,19 +58,19 @@ std::optional<std::string> ReadReportBlock(const std::string& path, std::uint64_
 }
 
 std::optional<std::uint64_t> BytesReceivedOf(const std::string& block) {
-    static constexpr const char label[] = "\nBytes Received: ";
+    const std::string label = "\n" + std::string(ReportBytesLabel);
     const std::string::size_type at = block.find(label);
     if (at == std::string::npos) {
         return std::nullopt;
     }
-    const char* digits = block.c_str() + at + sizeof label - 1;
+    const char* digits = block.c_str() + at + label.size();
     if (*digits < '0' || *digits > '9') {
         return std::nullopt;
     }
     char* end = nullptr;
     errno = 0;
     const unsigned long long value = std::strtoull(digits, &end, 10);
-    if (errno != 0 || *end != '.') {
+    if (errno != 0 || *end != ReportBytesEnd) {
         return std::nullopt;
     }
     return value;

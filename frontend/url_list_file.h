@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-inline constexpr const char* UrlListFileName = "Corvanite.cfg";
-
 // The entries of the list file at path, in file order: every non-empty line exactly as
 // written, without its line end (LF, or CR LF). Nothing when the file cannot be opened for
 // reading with others kept from writing it (absent, locked by a writer, not readable).

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bandwidth/program_files.h"
 #include "frontend/program_directory.h"
-#include "frontend/url_list_file.h"
 
 namespace {
 

@@ -7,16 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "history/report_labels.h"
 #include "history/utc_time.h"
 #include "inet/url_password.h"
 
 namespace {
-
-constexpr std::string_view kStampLabel = "Test DateTime:  ";
-constexpr std::string_view kUrlLabel = "Test URL:       ";
-constexpr std::string_view kBytesLabel = "Bytes Received: ";
-constexpr std::string_view kSecondsLabel = "Seconds Spaned: ";
-constexpr std::string_view kRateLabel = "Band Width:     ";
 
 struct PendingBlock {
     std::string startUtc;
@@ -102,23 +97,23 @@ std::vector<HistoryRow> RowsOfReport(std::string_view report) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        if (StartsWith(line, kStampLabel)) {
+        if (StartsWith(line, ReportStampLabel)) {
             block = PendingBlock{};
-            block->startUtc = UtcOfLocalStamp(line.substr(kStampLabel.size()));
+            block->startUtc = UtcOfLocalStamp(line.substr(ReportStampLabel.size()));
         } else if (!block) {
             continue;
-        } else if (StartsWith(line, kUrlLabel)) {
-            block->url = std::string(line.substr(kUrlLabel.size()));
-        } else if (StartsWith(line, kBytesLabel)) {
-            std::string_view figure = line.substr(kBytesLabel.size());
-            if (!figure.empty() && figure.back() == '.') {
+        } else if (StartsWith(line, ReportUrlLabel)) {
+            block->url = std::string(line.substr(ReportUrlLabel.size()));
+        } else if (StartsWith(line, ReportBytesLabel)) {
+            std::string_view figure = line.substr(ReportBytesLabel.size());
+            if (!figure.empty() && figure.back() == ReportBytesEnd) {
                 block->bytes = Number(figure.substr(0, figure.size() - 1));
             }
-        } else if (StartsWith(line, kSecondsLabel)) {
-            const std::string_view figure = line.substr(kSecondsLabel.size());
-            block->secondsSeen = figure == "< 1" || Number(figure).has_value();
+        } else if (StartsWith(line, ReportSecondsLabel)) {
+            const std::string_view figure = line.substr(ReportSecondsLabel.size());
+            block->secondsSeen = figure == ReportUnderOneSecond || Number(figure).has_value();
             block->seconds = Number(figure);
-        } else if (StartsWith(line, kRateLabel)) {
+        } else if (StartsWith(line, ReportRateLabel)) {
             if (auto row = RowOf(*block)) {
                 rows.push_back(std::move(*row));
             }

@@ -19,6 +19,8 @@
 #include <QTimer>
 
 #include "bandwidth/ending.h"
+#include "bandwidth/program_files.h"
+#include "bandwidth/report.h"
 #include "bandwidth/request.h"
 #include "frontend/built_in_urls.h"
 #include "frontend/string_table.h"
@@ -42,7 +44,6 @@ namespace {
 // Written only while no test runs, just before a worker starts and reads it.
 TestRequest Request;
 
-constexpr const char* ReportFileName = "BandWidth_TestRpt.txt";
 // The template's status line is one line high, and its longer texts wrap: it takes the free
 // space above the progress bar (at 113), two lines and the room that the font's own line
 // spacing may add to them.
@@ -339,7 +340,7 @@ void TestDialog::confirmCancel() {
 }
 
 void TestDialog::openReport() {
-    const std::string report = programDirectory_ + "/" + ReportFileName;
+    const std::string report = programDirectory_ + "/" + TestReport::fileName;
     // No report yet shows nothing; a report that no program could open is named, so that
     // the user can open it by hand.
     ShellOpenAndReport(this, report.c_str(), [report](std::intptr_t result) {

@@ -10,9 +10,11 @@
 
 StandInOpener::StandInOpener(int exitStatus) {
     const std::string script = folder_.file("xdg-open");
-    testsupport::writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" +
-                                       folder_.file("opened") + "\"\nexit \"$(cat \"" +
-                                       folder_.file("status") + "\")\"\n");
+    // The status is read before the link is told, so a test that has seen the link may change
+    // the status for the next run without racing this one.
+    testsupport::writeFile(script, "#!/bin/sh\nstatus=$(cat \"" + folder_.file("status") +
+                                       "\")\nprintf '%s\\n' \"$1\" >> \"" + folder_.file("opened") +
+                                       "\"\nexit \"$status\"\n");
     chmod(script.c_str(), 0700);
     testsupport::writeFile(folder_.file("opened"), "");
     exitWith(exitStatus);
