@@ -194,9 +194,10 @@ TEST(Install, CompletesTheCliOptionsAndTheUrlsOfItsList) {
     } table[] = {
         {"corvanite-cli --j", {"--json"}},
         {"corvanite-cli -",
-         {"--alert-after=", "--alert-below=", "--csv", "--discard", "--export-failure-status",
-          "--help", "--history", "--influx=", "--interval=", "--json", "--monitor",
-          "--prometheus-textfile=", "--pushgateway=", "--quiet", "--repeat=", "--version"}},
+         {"--alert-after=", "--alert-below=", "--connections=", "--csv", "--discard",
+          "--export-failure-status", "--help", "--history", "--influx=", "--interval=", "--json",
+          "--monitor", "--no-latency", "--prometheus-textfile=", "--pushgateway=", "--quiet",
+          "--repeat=", "--version"}},
         {"corvanite-cli --h", {"--help", "--history"}},
         {"corvanite-cli --version ", {}},
         {"corvanite-cli --repeat=", {}},
