@@ -1,7 +1,7 @@
 #include "monitoring/influx_line.h"
 
 #include "monitoring/number_text.h"
-#include "monitoring/test_figures.h"
+#include "monitoring/result_figures.h"
 
 namespace {
 

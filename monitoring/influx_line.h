@@ -2,7 +2,7 @@
 
 // One test as a point of InfluxDB's line protocol: measurement corvanite, tags url (its password
 // masked, as the history keeps it) and outcome, a field for every figure of the test
-// (monitoring/test_figures.h; counts as integers) and the outcome's number, stamped with the
+// (monitoring/result_figures.h; counts as integers) and the outcome's number, stamped with the
 // test's start in nanoseconds.
 #include <string>
 

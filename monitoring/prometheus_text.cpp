@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "monitoring/number_text.h"
-#include "monitoring/test_figures.h"
+#include "monitoring/result_figures.h"
 
 namespace {
 

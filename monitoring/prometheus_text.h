@@ -1,7 +1,7 @@
 #pragma once
 
 // The Prometheus text exposition format of the history's last tests: per URL the figures of its
-// newest test (monitoring/test_figures.h) as gauges named corvanite_<figure>, the end of that
+// newest test (monitoring/result_figures.h) as gauges named corvanite_<figure>, the end of that
 // test as corvanite_last_test_timestamp_seconds, and the tests of each outcome so far as the
 // counter corvanite_tests_total; every sample labelled with url (its password masked, as the
 // history keeps it) and outcome. No sample carries a time stamp: the scrape's is the sample's.

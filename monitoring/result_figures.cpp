@@ -1,4 +1,4 @@
-#include "monitoring/test_figures.h"
+#include "monitoring/result_figures.h"
 
 #include <cmath>
 
